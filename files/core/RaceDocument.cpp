@@ -1,0 +1,76 @@
+#include "RaceDocument.h"
+
+namespace quorvel {
+
+RaceDocument::RaceDocument(std::string programFolder) : currentFile_(std::move(programFolder)) {}
+
+RecalculationOutcome RaceDocument::startNew()
+{
+    sheet_.clearAllTexts();
+    comment_.clear();
+    currentFile_.makeUntitled();
+    return recalculate();
+}
+
+RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
+{
+    RaceFileReadResult read = ReadRaceFile(path);
+    ReadOutcome outcome;
+    outcome.status = read.status;
+    outcome.reason = std::move(read.reason);
+    if (read.status != RaceFileReadStatus::Read)
+        return outcome;
+
+    RaceFileContents &contents = read.contents;
+    for (int i = 0; i < CellCount; ++i)
+        sheet_.setText(i, contents.cells[static_cast<std::size_t>(i)]);
+    comment_ = std::move(contents.comment);
+    if (contents.inputMode)
+        inputMode_ = *contents.inputMode;
+    if (contents.unitSystem)
+        settings_.unitSystem = *contents.unitSystem;
+    if (contents.gasketInput)
+        settings_.gasketInput = *contents.gasketInput;
+    currentFile_.tieTo(path);
+    outcome.recalculation = recalculate();
+    return outcome;
+}
+
+RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)
+{
+    WriteOutcome outcome;
+    outcome.result = WriteFileAtomically(path, SerializeRaceFile(fileContents()));
+    if (!outcome.result)
+        return outcome;
+    currentFile_.tieTo(path);
+    outcome.recalculation = recalculate();
+    return outcome;
+}
+
+RaceFileContents RaceDocument::fileContents() const
+{
+    RaceFileContents contents;
+    for (int i = 0; i < CellCount; ++i)
+        contents.cells[static_cast<std::size_t>(i)] = sheet_.text(i);
+    contents.comment = comment_;
+    contents.inputMode = inputMode_;
+    contents.unitSystem = settings_.unitSystem;
+    return contents;
+}
+
+std::string RaceDocument::settingsPath() const
+{
+    return currentFile_.programFolder() + '/' + std::string(SettingsFileName);
+}
+
+void RaceDocument::readSettings()
+{
+    settings_ = ReadSettingsFile(settingsPath());
+}
+
+FileWriteResult RaceDocument::writeSettings() const
+{
+    return WriteSettingsFile(settingsPath(), settings_);
+}
+
+} // namespace quorvel

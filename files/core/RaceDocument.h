@@ -1,0 +1,74 @@
+#pragma once
+
+#include "AtomicFile.h"
+#include "CurrentFile.h"
+#include "RaceFile.h"
+#include "RaceSheet.h"
+#include "RecalculateSheet.h"
+#include "SettingsFile.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quorvel {
+
+// Everything the program keeps about the race on the pit wall: the sheet,
+// the comment, the carried settings and the file it belongs to. One lives as
+// long as the main window; the window and quorvel-calc drive it.
+class RaceDocument
+{
+public:
+    explicit RaceDocument(std::string programFolder);
+
+    [[nodiscard]] RaceSheet &sheet() { return sheet_; }
+    [[nodiscard]] const RaceSheet &sheet() const { return sheet_; }
+
+    // Line breaks are CR LF.
+    [[nodiscard]] const std::string &comment() const { return comment_; }
+    void setComment(std::string_view comment) { comment_ = NormaliseLineBreaks(comment); }
+
+    [[nodiscard]] std::int16_t inputMode() const { return inputMode_; }
+    [[nodiscard]] const CarriedSettings &settings() const { return settings_; }
+    [[nodiscard]] CurrentFile &currentFile() { return currentFile_; }
+    [[nodiscard]] const CurrentFile &currentFile() const { return currentFile_; }
+
+    RecalculationOutcome recalculate() { return RecalculateSheet(sheet_); }
+
+    // New: every cell and the comment emptied, untitled, recalculated.
+    RecalculationOutcome startNew();
+
+    struct ReadOutcome
+    {
+        RaceFileReadStatus status = RaceFileReadStatus::NotARaceFile;
+        std::string reason;
+        RecalculationOutcome recalculation;
+    };
+    // Takes the race from the file, ties the sheet to it and recalculates.
+    // A file that is not a race file, or cannot be opened, changes nothing.
+    ReadOutcome readRaceFile(const std::string &path);
+
+    struct WriteOutcome
+    {
+        FileWriteResult result;
+        RecalculationOutcome recalculation;
+    };
+    // Saves the race to the file, ties the sheet to it and recalculates. A
+    // failed save changes nothing here, and the file on disk is as it was.
+    WriteOutcome writeRaceFile(const std::string &path);
+
+    [[nodiscard]] RaceFileContents fileContents() const;
+
+    // The settings file lies in the program folder.
+    [[nodiscard]] std::string settingsPath() const;
+    void readSettings();
+    FileWriteResult writeSettings() const;
+
+private:
+    RaceSheet sheet_;
+    std::string comment_;
+    std::int16_t inputMode_ = 0;
+    CarriedSettings settings_;
+    CurrentFile currentFile_;
+};
+
+} // namespace quorvel

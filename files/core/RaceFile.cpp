@@ -1,0 +1,125 @@
+#include "RaceFile.h"
+
+#include "TextFields.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace quorvel {
+RaceFileReadResult ParseRaceFile(std::streambuf &source)
+{
+    FieldReader reader(source);
+    RaceFileReadResult result;
+    if (reader.readField(RaceFileMagic.size() + 1) != RaceFileMagic) {
+        result.status = RaceFileReadStatus::NotARaceFile;
+        return result;
+    }
+    result.status = RaceFileReadStatus::Read;
+    RaceFileContents &contents = result.contents;
+    contents.inputMode = reader.readIntegerField();
+    contents.unitSystem = reader.readIntegerField();
+    for (std::string &cell : contents.cells) {
+        if (reader.atEnd())
+            break;
+        cell = reader.readField(CellTextLimit);
+    }
+
+    // Every line up to the end marker is the comment; without the marker,
+    // every line to the end of the file.
+    bool reachedMarker = false;
+    bool firstLine = true;
+    while (const std::optional<std::string> line = reader.readLine(CommentLimit)) {
+        if (*line == CommentEndMarker) {
+            reachedMarker = true;
+            break;
+        }
+        if (!firstLine && contents.comment.size() + LineEnd.size() <= CommentLimit)
+            contents.comment += LineEnd;
+        AppendWithin(contents.comment, *line, CommentLimit);
+        firstLine = false;
+    }
+    if (reachedMarker && !reader.atEnd())
+        contents.gasketInput = reader.readIntegerField();
+    return result;
+}
+
+RaceFileReadResult ReadRaceFile(const std::string &path)
+{
+    const auto cannotOpen = [](int error) {
+        RaceFileReadResult result;
+        result.status = RaceFileReadStatus::CannotOpen;
+        result.reason = std::strerror(error);
+        return result;
+    };
+    std::error_code ignored;
+    // A folder opens for reading on this system but has no bytes to give.
+    if (std::filesystem::is_directory(path, ignored))
+        return cannotOpen(EISDIR);
+    std::filebuf file;
+    if (!file.open(path, std::ios::in | std::ios::binary))
+        return cannotOpen(errno);
+    return ParseRaceFile(file);
+}
+
+std::string CellFileText(std::string_view text)
+{
+    std::string line(text);
+    // A cell is one line of the file.
+    for (char &c : line) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    const auto needsQuotes = [](std::string_view t) {
+        return !t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '"' ||
+                              t.find(',') != std::string_view::npos);
+    };
+    if (!needsQuotes(line))
+        return line;
+    if (line.find('"') != std::string::npos) {
+        std::erase(line, '"');
+        if (!needsQuotes(line))
+            return line;
+    }
+    return '"' + line + '"';
+}
+
+std::string NormaliseLineBreaks(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            result += LineEnd;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+std::string SerializeRaceFile(const RaceFileContents &contents)
+{
+    std::string bytes;
+    bytes.reserve(1024 + contents.comment.size());
+    bytes += RaceFileMagic;
+    bytes += LineEnd;
+    bytes += IntegerLine(contents.inputMode.value_or(0));
+    bytes += IntegerLine(contents.unitSystem.value_or(0));
+    for (const std::string &cell : contents.cells) {
+        bytes += CellFileText(cell);
+        bytes += LineEnd;
+    }
+    bytes += NormaliseLineBreaks(contents.comment);
+    bytes += LineEnd;
+    bytes += CommentEndMarker;
+    bytes += LineEnd;
+    return bytes;
+}
+
+} // namespace quorvel

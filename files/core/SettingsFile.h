@@ -1,0 +1,33 @@
+#pragma once
+
+#include "AtomicFile.h"
+
+#include <array>
+#include <cstdint>
+#include <streambuf>
+#include <string>
+
+namespace quorvel {
+
+inline constexpr std::string_view SettingsFileName = "KVCNFG.DNX";
+
+// The integers kept from one run to the next. Only UnitSystem reaches
+// anything else (race files carry it); the rest are stored and given back.
+struct CarriedSettings
+{
+    std::int16_t unitSystem = 0;
+    std::array<std::int16_t, 3> reservedSettings{};
+    std::int16_t gasketInput = 0;
+
+    friend bool operator==(const CarriedSettings &, const CarriedSettings &) = default;
+};
+
+// Five integer fields in order; a short, missing or unreadable file leaves
+// the values it does not reach at 0, and so does a number beyond 16 bits.
+CarriedSettings ParseSettings(std::streambuf &source);
+CarriedSettings ReadSettingsFile(const std::string &path);
+
+std::string SerializeSettings(const CarriedSettings &settings);
+FileWriteResult WriteSettingsFile(const std::string &path, const CarriedSettings &settings);
+
+} // namespace quorvel

@@ -1,0 +1,216 @@
+#include "TextFields.h"
+
+#include "CellNumber.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quorvel {
+namespace {
+
+constexpr int EndOfFile = std::char_traits<char>::eof();
+
+bool isFieldBlank(int c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Length of the valid UTF-8 sequence starting at i, or 0.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    if (byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k) {
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+bool isValidUtf8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t length = utf8SequenceLength(s, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string DecodeFileText(std::string_view bytes)
+{
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            text.push_back(c);
+        } else {
+            text.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            text.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return text;
+}
+
+void AppendWithin(std::string &text, std::string_view part, std::size_t limit)
+{
+    const std::size_t room = limit - std::min(limit, text.size());
+    std::size_t take = std::min(room, part.size());
+    // Back off to the start of a character.
+    if (take < part.size()) {
+        while (take > 0 && (static_cast<unsigned char>(part[take]) & 0xC0) == 0x80)
+            --take;
+    }
+    text.append(part.substr(0, take));
+}
+
+std::optional<std::int16_t> ToInteger16(double value)
+{
+    const double whole = std::nearbyint(value);
+    if (!(whole >= std::numeric_limits<std::int16_t>::min() &&
+          whole <= std::numeric_limits<std::int16_t>::max()))
+        return std::nullopt;
+    return static_cast<std::int16_t>(whole);
+}
+
+std::string IntegerLine(std::int16_t value)
+{
+    std::string line = value < 0 ? "" : " ";
+    line += std::to_string(value);
+    line += ' ';
+    line += LineEnd;
+    return line;
+}
+
+int FieldReader::peek() const
+{
+    return source_.sgetc();
+}
+
+int FieldReader::take()
+{
+    return source_.sbumpc();
+}
+
+bool FieldReader::atEnd() const
+{
+    return peek() == EndOfFile;
+}
+
+bool FieldReader::atLineEnd() const
+{
+    const int c = peek();
+    return c == '\r' || c == '\n';
+}
+
+void FieldReader::takeLineEnd()
+{
+    if (take() == '\r' && peek() == '\n')
+        take();
+}
+
+void FieldReader::finishField()
+{
+    for (;;) {
+        const int c = peek();
+        if (c == EndOfFile)
+            return;
+        if (c == ',') {
+            take();
+            return;
+        }
+        if (c == '\r' || c == '\n') {
+            takeLineEnd();
+            return;
+        }
+        take();
+    }
+}
+
+std::string FieldReader::readField(std::size_t limit)
+{
+    while (isFieldBlank(peek()))
+        take();
+    std::string bytes;
+    if (peek() == '"') {
+        take();
+        for (int c = peek(); c != EndOfFile && c != '"' && c != '\r' && c != '\n'; c = peek()) {
+            if (bytes.size() < limit)
+                bytes.push_back(static_cast<char>(c));
+            take();
+        }
+        if (peek() == '"')
+            take();
+    } else {
+        for (int c = peek(); c != EndOfFile && c != ',' && c != '\r' && c != '\n'; c = peek()) {
+            if (bytes.size() < limit)
+                bytes.push_back(static_cast<char>(c));
+            take();
+        }
+    }
+    finishField();
+    std::string text;
+    AppendWithin(text, DecodeFileText(bytes), limit);
+    return text;
+}
+
+std::optional<std::int16_t> FieldReader::readIntegerField()
+{
+    if (atEnd())
+        return std::nullopt;
+    // A number needs few characters; a longer field is still read to its end.
+    constexpr std::size_t IntegerFieldLimit = 64;
+    return ToInteger16(CellNumber(readField(IntegerFieldLimit)));
+}
+
+std::optional<std::string> FieldReader::readLine(std::size_t limit)
+{
+    if (atEnd())
+        return std::nullopt;
+    std::string bytes;
+    while (!atEnd() && !atLineEnd()) {
+        const int c = take();
+        if (bytes.size() < limit)
+            bytes.push_back(static_cast<char>(c));
+    }
+    if (atLineEnd())
+        takeLineEnd();
+    std::string text;
+    AppendWithin(text, DecodeFileText(bytes), limit);
+    return text;
+}
+
+} // namespace quorvel

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Reads the values of the race and settings files. A field: blanks skipped;
+// if it then opens with a double quote it runs to the next double quote on
+// that line, otherwise to the next comma or the end of the line; reading goes
+// on after the comma or line end that closed it. Lines may end in CR LF, LF or
+// a lone CR. Texts come back as UTF-8: bytes that are not valid UTF-8 are
+// taken as Latin-1, as older files were written. Nothing read grows beyond
+// the limit given, however long the line, so any file can be read safely.
+class FieldReader
+{
+public:
+    explicit FieldReader(std::streambuf &source) : source_(source) {}
+
+    [[nodiscard]] bool atEnd() const;
+    std::string readField(std::size_t limit);
+    // An integer field; nullopt when the file has ended or the number does
+    // not fit 16 bits. A field without a number gives 0.
+    std::optional<std::int16_t> readIntegerField();
+    // The rest of the current line; nullopt at the end of the file.
+    std::optional<std::string> readLine(std::size_t limit);
+
+private:
+    int peek() const;
+    int take();
+    bool atLineEnd() const;
+    void takeLineEnd();
+    // Skips to the next comma or line end and past it.
+    void finishField();
+
+    std::streambuf &source_;
+};
+
+// Valid UTF-8 as it is; anything else read as Latin-1.
+[[nodiscard]] std::string DecodeFileText(std::string_view bytes);
+
+// Appends as much of part as fits within limit bytes, never splitting a
+// UTF-8 character.
+void AppendWithin(std::string &text, std::string_view part, std::size_t limit);
+
+// A 16-bit whole number from a number written as text; halves go to the even
+// neighbour. nullopt when it does not fit.
+[[nodiscard]] std::optional<std::int16_t> ToInteger16(double value);
+
+// " 2 " or "-3 ": how the files write their integers, line end included.
+[[nodiscard]] std::string IntegerLine(std::int16_t value);
+
+inline constexpr std::string_view LineEnd = "\r\n";
+
+} // namespace quorvel
