@@ -93,6 +93,8 @@ struct Cell
     bool visible = true;
     bool enabled = true;
     TextColour colour = TextColour::Black;
+
+    friend bool operator==(const Cell &, const Cell &) = default;
 };
 
 // The one store of race data: 151 cell texts with the display state the
