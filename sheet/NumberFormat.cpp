@@ -62,8 +62,7 @@ std::size_t writeRounded(const FifteenDigits &v, bool negative, NumberFormat for
         const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), q).ptr;
         count = static_cast<std::size_t>(end - digits.data());
     } else {
-        const auto end =
-            std::to_chars(digits.data(), digits.data() + digits.size(), v.digits).ptr;
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), v.digits).ptr;
         count = static_cast<std::size_t>(end - digits.data());
         for (int i = 0; i < -drop && count < digits.size(); ++i)
             digits[count++] = '0';
@@ -162,11 +161,13 @@ std::size_t FormatNumber(double value, NumberFormat format, FormattedNumber &out
     // too high next to a power of ten, which the loop below corrects.
     int leading = 0;
     if (magnitude >= 1.0) {
-        while (leading < 22 && magnitude >= PowersOfTenDouble[static_cast<std::size_t>(leading + 1)])
+        while (leading < 22 &&
+               magnitude >= PowersOfTenDouble[static_cast<std::size_t>(leading + 1)])
             ++leading;
     } else {
         leading = -1;
-        while (leading > -3 && magnitude < 1.0 / PowersOfTenDouble[static_cast<std::size_t>(-leading)])
+        while (leading > -3 &&
+               magnitude < 1.0 / PowersOfTenDouble[static_cast<std::size_t>(-leading)])
             --leading;
     }
 

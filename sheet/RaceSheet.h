@@ -9,7 +9,7 @@
 namespace quorvel {
 
 inline constexpr int CellCount = 151;
-inline constexpr int ColumnCount = 6;   // "H Hour" and the five pit stops
+inline constexpr int ColumnCount = 6;    // "H Hour" and the five pit stops
 inline constexpr int RowsPerColumn = 19; // cell + 19 is the same row one stop later
 
 // The rows of the grid, top to bottom.
@@ -84,8 +84,8 @@ inline constexpr int MustPitAfterLastStopCell = 128;
     return (panel >= 0 && panel < RowsPerColumn) || IsSideCell(panel);
 }
 
-enum class TextColour { Black, LightMagenta };   // light magenta: contradicts earlier data
-enum class CaptionColour { Black, Magenta };     // magenta: a required input is missing
+enum class TextColour { Black, LightMagenta }; // light magenta: contradicts earlier data
+enum class CaptionColour { Black, Magenta };   // magenta: a required input is missing
 
 struct Cell
 {

@@ -148,7 +148,8 @@ private:
 
         // Pre-race laps belong to the first stint, and count as caution laps there.
         const double lap = n(at(column, Row::LapNumber));
-        const double caution = n(at(column, Row::RaceCautionLaps)) + (firstStop ? r.preRaceLaps : 0);
+        const double caution =
+            n(at(column, Row::RaceCautionLaps)) + (firstStop ? r.preRaceLaps : 0);
         const double previousLap = column >= 2 ? n(at(column - 1, Row::LapNumber)) : 0;
         const double previousCaution = column >= 2 ? n(at(column - 1, Row::RaceCautionLaps)) : 0;
 

@@ -86,7 +86,8 @@ FileWriteResult WriteFileAtomically(const std::string &path, std::string_view by
     if (fs::is_directory(target, error))
         return {false, std::strerror(EISDIR)};
 
-    struct stat existing {};
+    struct stat existing
+    {};
     const bool replacing = ::stat(target.c_str(), &existing) == 0;
 
     std::string temporary;

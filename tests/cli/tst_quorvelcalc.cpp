@@ -74,9 +74,9 @@ void TestQuorvelCalc::jsonHasEveryKeyAndTheResults()
 
     QStringList keys = json.keys();
     keys.sort();
-    QCOMPARE(keys, QStringList({"captionColors", "cautionUsageWarning", "cells", "colors",
-                                "comment", "enabled", "gasketInput", "inputMode", "unitSystem",
-                                "visible"}));
+    QCOMPARE(keys,
+             QStringList({"captionColors", "cautionUsageWarning", "cells", "colors", "comment",
+                          "enabled", "gasketInput", "inputMode", "unitSystem", "visible"}));
     for (const char *array : {"cells", "visible", "enabled", "colors"})
         QCOMPARE(json.value(QLatin1String(array)).toArray().size(), 151);
     QCOMPARE(json.value("captionColors").toObject().size(), 29);
@@ -167,8 +167,8 @@ void TestQuorvelCalc::refusals_data()
     QTest::newRow("missing file") << QStringList{QStringLiteral("@missing")} << QByteArray() << 1
                                   << "no such race";
     QTest::newRow("no file") << QStringList{} << QByteArray() << 2 << "Usage:";
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("--csv"), file} << QByteArray()
-                                    << 2 << "Usage:";
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--csv"), file} << QByteArray() << 2 << "Usage:";
     QTest::newRow("two files") << QStringList{file, file} << QByteArray() << 2 << "Usage:";
     QTest::newRow("two outputs") << QStringList{QStringLiteral("--json"),
                                                 QStringLiteral("--recalculated"), file}
@@ -189,7 +189,8 @@ void TestQuorvelCalc::refusals()
     file.write(fileBytes);
     file.close();
     arguments.replaceInStrings(QStringLiteral("@file"), path);
-    arguments.replaceInStrings(QStringLiteral("@missing"), dir.filePath(QStringLiteral("no such race")));
+    arguments.replaceInStrings(QStringLiteral("@missing"),
+                               dir.filePath(QStringLiteral("no such race")));
 
     const Run run = quorvelCalc(arguments);
     QCOMPARE(run.exitCode, exitCode);

@@ -49,7 +49,8 @@ void TestCellNumber::readsTheLeadingNumber_data()
     QTest::newRow("beyond a double") << QByteArray("1e400") << 0.0;
     QTest::newRow("beyond a double, negative") << QByteArray("-9e999999999999") << 0.0;
     QTest::newRow("below a double") << QByteArray("1e-400") << 0.0;
-    QTest::newRow("largest double") << QByteArray("1.7976931348623157e308") << 1.7976931348623157e308;
+    QTest::newRow("largest double")
+        << QByteArray("1.7976931348623157e308") << 1.7976931348623157e308;
     QTest::newRow("comma decimal is not a point") << QByteArray("0,72") << 0.0;
 }
 

@@ -57,8 +57,8 @@ void TestNumberFormat::writesThePattern_data()
     QTest::newRow("two: negative zero") << -0.0 << Two << "0.00";
     QTest::newRow("bare: negative") << -0.456 << Bare << "-.46";
     QTest::newRow("two: large") << 1e20 << Two << "100000000000000000000.00";
-    QTest::newRow("two: beyond 15 digits") << 123456789012345678.0 << Two
-                                           << "123456789012346000.00";
+    QTest::newRow("two: beyond 15 digits")
+        << 123456789012345678.0 << Two << "123456789012346000.00";
     QTest::newRow("one: tiny") << 1e-300 << One << "0.0";
     QTest::newRow("infinity is blank") << inf << Two << "";
     QTest::newRow("minus infinity is blank") << -inf << One << "";

@@ -19,8 +19,8 @@ RaceSheet sheetWith(Entries entries)
     return sheet;
 }
 
-constexpr int H = 0;   // "H Hour"
-constexpr int P1 = 1;  // "1st Pit"
+constexpr int H = 0;  // "H Hour"
+constexpr int P1 = 1; // "1st Pit"
 constexpr int P2 = 2;
 constexpr int P3 = 3;
 
@@ -30,22 +30,31 @@ int at(int column, Row row)
 }
 
 // Car and track data every race case below shares unless it says otherwise.
-const Entries Track = {{SideCell::TankCapacity, "22"},   {SideCell::FuelSpecGravity, "0.72"},
-                       {SideCell::LapLength, "2.5"},     {SideCell::CautionLapUsage, "50"},
+const Entries Track = {{SideCell::TankCapacity, "22"},
+                       {SideCell::FuelSpecGravity, "0.72"},
+                       {SideCell::LapLength, "2.5"},
+                       {SideCell::CautionLapUsage, "50"},
                        {SideCell::PreRaceLaps, "3"}};
 
 RaceSheet workedExampleSheet()
 {
     RaceSheet sheet = sheetWith(Track);
-    for (const auto &[cell, text] : Entries{
-             {at(H, Row::Can1WeightBefore), "100"}, {at(H, Row::Can1WeightAfter), "10"},
-             {at(H, Row::Can2WeightBefore), "40"},  {at(H, Row::Can2WeightAfter), "10"},
-             {at(H, Row::LapNumber), "0"},          {at(H, Row::RaceCautionLaps), "0"},
-             {at(P1, Row::Can1WeightBefore), "130"}, {at(P1, Row::Can1WeightAfter), "30"},
-             {at(P1, Row::LapNumber), "40"},        {at(P1, Row::RaceCautionLaps), "6"},
-             {at(P2, Row::Can1Number), "-99"},      {at(P2, Row::GallonsAdded), "18"},
-             {at(P2, Row::LapNumber), "85"},        {at(P2, Row::RaceCautionLaps), "10"},
-             {SideCell::CurrentLap, "100"},         {SideCell::CurrentCautionLaps, "12"}})
+    for (const auto &[cell, text] : Entries{{at(H, Row::Can1WeightBefore), "100"},
+                                            {at(H, Row::Can1WeightAfter), "10"},
+                                            {at(H, Row::Can2WeightBefore), "40"},
+                                            {at(H, Row::Can2WeightAfter), "10"},
+                                            {at(H, Row::LapNumber), "0"},
+                                            {at(H, Row::RaceCautionLaps), "0"},
+                                            {at(P1, Row::Can1WeightBefore), "130"},
+                                            {at(P1, Row::Can1WeightAfter), "30"},
+                                            {at(P1, Row::LapNumber), "40"},
+                                            {at(P1, Row::RaceCautionLaps), "6"},
+                                            {at(P2, Row::Can1Number), "-99"},
+                                            {at(P2, Row::GallonsAdded), "18"},
+                                            {at(P2, Row::LapNumber), "85"},
+                                            {at(P2, Row::RaceCautionLaps), "10"},
+                                            {SideCell::CurrentLap, "100"},
+                                            {SideCell::CurrentCautionLaps, "12"}})
         sheet.setText(cell, text);
     return sheet;
 }
@@ -228,7 +237,8 @@ void TestRecalculate::negativeFillLowersLaterRaceMileage()
     QCOMPARE(sheet.text(at(P1, Row::CorrMpgRace)), std::string());
     // 2nd Pit: 207.5 corrected race miles over 18 - 16.67 gallons.
     const double gallons = 18 - 100 / 5.9976;
-    QCOMPARE(sheet.text(at(P2, Row::CorrMpgRace)), FormatNumber(207.5 / gallons, NumberFormat::TwoDecimals));
+    QCOMPARE(sheet.text(at(P2, Row::CorrMpgRace)),
+             FormatNumber(207.5 / gallons, NumberFormat::TwoDecimals));
 }
 
 void TestRecalculate::fuelCancellingToZeroLeavesRaceMileageBlank()
@@ -243,8 +253,8 @@ void TestRecalculate::fuelCancellingToZeroLeavesRaceMileageBlank()
         sheet.setText(cell, text);
     (void)RecalculateSheet(sheet);
     QCOMPARE(sheet.text(at(P2, Row::CorrMpgSincePit)), std::string("5.00"));
-    for (const Row r : {Row::CorrMpgRace, Row::ActualMpgRace, Row::ActualSpareLaps,
-                        Row::ActualLapsPerGal})
+    for (const Row r :
+         {Row::CorrMpgRace, Row::ActualMpgRace, Row::ActualSpareLaps, Row::ActualLapsPerGal})
         QCOMPARE(sheet.text(at(P2, r)), std::string());
     QCOMPARE(sheet.text(at(P3, Row::MustPitBeforeLap)), std::string());
 }
@@ -345,9 +355,9 @@ void TestRecalculate::staleResultsAreClearedWhenLapLengthGoes()
     sheet.setText(SideCell::LapLength, "");
     (void)RecalculateSheet(sheet);
     for (int i = 0; i < CellCount; ++i) {
-        const bool derived = IsSideCell(i) ? i >= SideCell::EstLapsLastPit
-                                           : IsGridCell(i) && (i % RowsPerColumn) >= 9 &&
-                                                 (i % RowsPerColumn) != 11;
+        const bool derived =
+            IsSideCell(i) ? i >= SideCell::EstLapsLastPit
+                          : IsGridCell(i) && (i % RowsPerColumn) >= 9 && (i % RowsPerColumn) != 11;
         if (derived)
             QVERIFY2(sheet.text(i).empty(), qPrintable(QString::number(i)));
     }
@@ -382,8 +392,9 @@ void TestRecalculate::entriesAreNeverRewritten()
     (void)RecalculateSheet(sheet);
     for (int i = 0; i < CellCount; ++i) {
         const int row = i % RowsPerColumn;
-        const bool entry = IsGridCell(i) ? row <= 5 || row == 7 || row == 8
-                                         : i >= SideCell::TankCapacity && i <= SideCell::CurrentCautionLaps;
+        const bool entry = IsGridCell(i)
+                               ? row <= 5 || row == 7 || row == 8
+                               : i >= SideCell::TankCapacity && i <= SideCell::CurrentCautionLaps;
         if (entry)
             QCOMPARE(sheet.text(i), before.text(i));
     }
