@@ -13,7 +13,7 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
 {
     FieldReader reader(source);
     RaceFileReadResult result;
-    if (reader.readField(RaceFileMagic.size() + 1) != RaceFileMagic) {
+    if (reader.readRawField(RaceFileMagic.size() + 1).bytes != RaceFileMagic) {
         result.status = RaceFileReadStatus::NotARaceFile;
         return result;
     }
@@ -29,16 +29,24 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
 
     // Every line up to the end marker is the comment; without the marker,
     // every line to the end of the file.
+    // Past the limit the lines are still read, to find the marker, but no
+    // longer kept: a line that does not fit whole is the last one kept.
     bool reachedMarker = false;
     bool firstLine = true;
+    bool full = false;
     while (const std::optional<std::string> line = reader.readLine(CommentLimit)) {
         if (*line == CommentEndMarker) {
             reachedMarker = true;
             break;
         }
-        if (!firstLine && contents.comment.size() + LineEnd.size() <= CommentLimit)
-            contents.comment += LineEnd;
-        AppendWithin(contents.comment, *line, CommentLimit);
+        if (full)
+            continue;
+        const std::string_view breakBefore = firstLine ? std::string_view() : LineEnd;
+        full = contents.comment.size() + breakBefore.size() + line->size() > CommentLimit;
+        if (contents.comment.size() + breakBefore.size() <= CommentLimit) {
+            contents.comment += breakBefore;
+            AppendWithin(contents.comment, *line, CommentLimit);
+        }
         firstLine = false;
     }
     if (reachedMarker && !reader.atEnd())
@@ -61,7 +69,12 @@ RaceFileReadResult ReadRaceFile(const std::string &path)
     std::filebuf file;
     if (!file.open(path, std::ios::in | std::ios::binary))
         return cannotOpen(errno);
-    return ParseRaceFile(file);
+    try {
+        return ParseRaceFile(file);
+    } catch (const std::ios_base::failure &) {
+        // The file opened but a read failed part way: take nothing from it.
+        return cannotOpen(errno ? errno : EIO);
+    }
 }
 
 std::string CellFileText(std::string_view text)

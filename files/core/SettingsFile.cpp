@@ -2,6 +2,7 @@
 
 #include "TextFields.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace quorvel {
@@ -23,10 +24,18 @@ CarriedSettings ParseSettings(std::streambuf &source)
 
 CarriedSettings ReadSettingsFile(const std::string &path)
 {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return {};
     std::filebuf file;
     if (!file.open(path, std::ios::in | std::ios::binary))
         return {};
-    return ParseSettings(file);
+    try {
+        return ParseSettings(file);
+    } catch (const std::ios_base::failure &) {
+        // A file that cannot be read counts as a missing one.
+        return {};
+    }
 }
 
 std::string SerializeSettings(const CarriedSettings &settings)

@@ -85,6 +85,21 @@ std::string DecodeFileText(std::string_view bytes)
     return text;
 }
 
+void DropIncompleteUtf8Tail(std::string &bytes)
+{
+    // Look back over at most the three bytes a character can still need.
+    for (std::size_t back = 1; back <= std::min<std::size_t>(MaxUtf8Tail, bytes.size()); ++back) {
+        const std::size_t at = bytes.size() - back;
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead lies further back
+        const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        if (needed > back)
+            bytes.resize(at);
+        return;
+    }
+}
+
 void AppendWithin(std::string &text, std::string_view part, std::size_t limit)
 {
     const std::size_t room = limit - std::min(limit, text.size());
@@ -160,30 +175,43 @@ void FieldReader::finishField()
     }
 }
 
-std::string FieldReader::readField(std::size_t limit)
+FieldReader::RawText FieldReader::readRawField(std::size_t limit)
 {
     while (isFieldBlank(peek()))
         take();
-    std::string bytes;
+    RawText raw;
+    const auto keep = [&](int c) {
+        if (raw.bytes.size() < limit)
+            raw.bytes.push_back(static_cast<char>(c));
+        else
+            raw.cut = true;
+        take();
+    };
     if (peek() == '"') {
         take();
-        for (int c = peek(); c != EndOfFile && c != '"' && c != '\r' && c != '\n'; c = peek()) {
-            if (bytes.size() < limit)
-                bytes.push_back(static_cast<char>(c));
-            take();
-        }
+        for (int c = peek(); c != EndOfFile && c != '"' && c != '\r' && c != '\n'; c = peek())
+            keep(c);
         if (peek() == '"')
             take();
     } else {
-        for (int c = peek(); c != EndOfFile && c != ',' && c != '\r' && c != '\n'; c = peek()) {
-            if (bytes.size() < limit)
-                bytes.push_back(static_cast<char>(c));
-            take();
-        }
+        for (int c = peek(); c != EndOfFile && c != ',' && c != '\r' && c != '\n'; c = peek())
+            keep(c);
     }
     finishField();
+    return raw;
+}
+
+std::string FieldReader::readField(std::size_t limit)
+{
+    return decodeWithin(readRawField(limit + MaxUtf8Tail), limit);
+}
+
+std::string FieldReader::decodeWithin(RawText raw, std::size_t limit)
+{
+    if (raw.cut)
+        DropIncompleteUtf8Tail(raw.bytes);
     std::string text;
-    AppendWithin(text, DecodeFileText(bytes), limit);
+    AppendWithin(text, DecodeFileText(raw.bytes), limit);
     return text;
 }
 
@@ -200,17 +228,17 @@ std::optional<std::string> FieldReader::readLine(std::size_t limit)
 {
     if (atEnd())
         return std::nullopt;
-    std::string bytes;
+    RawText raw;
     while (!atEnd() && !atLineEnd()) {
         const int c = take();
-        if (bytes.size() < limit)
-            bytes.push_back(static_cast<char>(c));
+        if (raw.bytes.size() < limit + MaxUtf8Tail)
+            raw.bytes.push_back(static_cast<char>(c));
+        else
+            raw.cut = true;
     }
     if (atLineEnd())
         takeLineEnd();
-    std::string text;
-    AppendWithin(text, DecodeFileText(bytes), limit);
-    return text;
+    return decodeWithin(std::move(raw), limit);
 }
 
 } // namespace quorvel

@@ -23,6 +23,14 @@ public:
 
     [[nodiscard]] bool atEnd() const;
     std::string readField(std::size_t limit);
+    // The field's bytes as they stand in the file, for comparing with a
+    // fixed text before any decoding.
+    struct RawText
+    {
+        std::string bytes;
+        bool cut = false; // longer than the limit
+    };
+    RawText readRawField(std::size_t limit);
     // An integer field; nullopt when the file has ended or the number does
     // not fit 16 bits. A field without a number gives 0.
     std::optional<std::int16_t> readIntegerField();
@@ -36,12 +44,17 @@ private:
     void takeLineEnd();
     // Skips to the next comma or line end and past it.
     void finishField();
+    static std::string decodeWithin(RawText raw, std::size_t limit);
 
     std::streambuf &source_;
 };
 
 // Valid UTF-8 as it is; anything else read as Latin-1.
 [[nodiscard]] std::string DecodeFileText(std::string_view bytes);
+
+// A cut text may end inside a character; the part that is there goes.
+inline constexpr std::size_t MaxUtf8Tail = 3;
+void DropIncompleteUtf8Tail(std::string &bytes);
 
 // Appends as much of part as fits within limit bytes, never splitting a
 // UTF-8 character.
