@@ -6,14 +6,24 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Compiler, build tools, Qt 6 (Widgets, PrintSupport, Test), Google Benchmark,
 # clang with its sanitizer and libFuzzer runtimes for the fuzz smoke tests.
+# Fonts the window's layout fits, and a virtual X server to run it without
+# a screen.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
-            libbenchmark-dev clang libclang-rt-14-dev
+            libbenchmark-dev clang libclang-rt-14-dev \
+            fonts-dejavu-core fonts-liberation2 xvfb xauth
 
 .PHONY: run test build packages
 
 run: build
-	@echo "Recalculating the sample race with quorvel-calc:"
-	$(BUILD_DIR)/bin/quorvel-calc $(BUILD_DIR)/bin/lqrfiles/worked-example.lqr
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+	    echo "Quorvel is built, but this machine has no display to show its window on"; \
+	    echo "(DISPLAY and WAYLAND_DISPLAY are not set). Run it under a virtual X server:"; \
+	    echo "    xvfb-run -a $(BUILD_DIR)/bin/quorvel"; \
+	    echo "or recalculate a race in the terminal:"; \
+	    echo "    $(BUILD_DIR)/bin/quorvel-calc $(BUILD_DIR)/bin/lqrfiles/worked-example.lqr"; \
+	    exit 1; \
+	fi
+	$(BUILD_DIR)/bin/quorvel
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure

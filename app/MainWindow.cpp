@@ -1,0 +1,302 @@
+#include "MainWindow.h"
+
+#include "ActivationWatcher.h"
+#include "CaptionPanel.h"
+#include "CellEdit.h"
+#include "Desktop.h"
+#include "MainWindowLayout.h"
+#include "SheetView.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace quorvel {
+
+namespace Layout = MainWindowLayout;
+
+namespace {
+
+const QString CautionUsageWarning =
+    QStringLiteral("'Caution Lap % Usage' should be between 30% to 100%.");
+const QString ProgramTitle = QStringLiteral("Quorvel");
+// "Help" stands well apart from the other entries on the menu bar.
+const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
+// The panel of "Total Gallons Added": its H Hour cell is typed into only in
+// gallons mode, so a click on it takes the crew nowhere.
+constexpr int GallonsCaption = static_cast<int>(Row::GallonsAdded);
+
+QFont windowFont()
+{
+    // The layout was drawn for a narrow bold sans serif at 8.25 points;
+    // these come closest on a Linux desktop.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    return font;
+}
+
+bool isFocusMoveBetweenCells(Qt::FocusReason reason)
+{
+    // The window losing activation, or a menu opening, does not leave a cell.
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+           reason != Qt::MenuBarFocusReason;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
+    : QMainWindow(parent), desktop_(desktop), document_(programFolder.toStdString())
+{
+    setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
+    buildMenu();
+    buildWindow(logicalDpiY());
+    rowHelp_ = std::make_unique<RowHelp>(helpFilePath(programFolder), helpBox_);
+    activationWatcher_ = new ActivationWatcher(this);
+    connect(activationWatcher_, &ActivationWatcher::returnedFromOwnWindow, this,
+            &MainWindow::runActivationSteps);
+
+    document_.readSettings();
+    document_.currentFile().makeUntitled();
+}
+
+MainWindow::~MainWindow() = default;
+
+QString MainWindow::helpFilePath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
+}
+
+void MainWindow::buildMenu()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    menu_.newRace = file->addAction(QStringLiteral("New"));
+    menu_.open = file->addAction(QStringLiteral("Open"));
+    menu_.save = file->addAction(QStringLiteral("Save"));
+    menu_.saveAs = file->addAction(QStringLiteral("Save As"));
+    file->addSeparator();
+    menu_.print = file->addAction(QStringLiteral("Print"));
+    menu_.printSetup = file->addAction(QStringLiteral("Print Setup"));
+    file->addSeparator();
+    menu_.exit = file->addAction(QStringLiteral("Exit"));
+    menu_.comments = menuBar()->addAction(QStringLiteral("Comments"));
+    QMenu *help = menuBar()->addMenu(HelpMenuTitle);
+    menu_.programHelp = help->addAction(QStringLiteral("Program Help"));
+    menu_.about = help->addAction(QStringLiteral("About Quorvel"));
+}
+
+void MainWindow::buildWindow(double dotsPerInch)
+{
+    const auto px = [dotsPerInch](const TwipsRect &r) { return TwipsToPixels(r, dotsPerInch); };
+    auto *client = new QWidget(this);
+    client->setFont(windowFont());
+    client->setFixedSize(TwipsToPixels(Layout::ClientWidth, dotsPerInch),
+                         TwipsToPixels(Layout::ClientHeight, dotsPerInch));
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (const Layout::Frame &frame : Layout::Frames) {
+        auto *box = new QGroupBox(QString::fromLatin1(frame.title), client);
+        box->setGeometry(px(frame.rect));
+        switch (frame.id) {
+        case Layout::Container::Projections:
+            projections_ = box;
+            break;
+        case Layout::Container::Help:
+            helpFrame_ = box;
+            break;
+        case Layout::Container::TestConditions:
+            testConditions_ = box;
+            break;
+        case Layout::Container::Window:
+            break;
+        }
+    }
+    testConditions_->installEventFilter(this);
+
+    helpBox_ = new QLabel(helpFrame_);
+    helpBox_->setObjectName(QStringLiteral("helpBox"));
+    helpBox_->setGeometry(px(Layout::HelpText));
+    helpBox_->setWordWrap(true);
+    helpBox_->setTextFormat(Qt::PlainText);
+    helpBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    recalculateButton_ = new QPushButton(QStringLiteral("Clc"), client);
+    recalculateButton_->setGeometry(px(Layout::RecalculateButton));
+    connect(recalculateButton_, &QPushButton::clicked, this, &MainWindow::recalculate);
+    focusButton_ = new QPushButton(QStringLiteral("Command1"), client);
+    focusButton_->setObjectName(QStringLiteral("focusButton"));
+    focusButton_->setGeometry(px(Layout::FocusButton));
+
+    sheetView_ =
+        new SheetView(document_.sheet(), {client, projections_, testConditions_}, dotsPerInch);
+    connect(sheetView_, &SheetView::cellArrived, this, [this](int cell) { rowHelp_->show(cell); });
+    connect(sheetView_, &SheetView::cellLeft, this, &MainWindow::cellLeft);
+    connect(sheetView_, &SheetView::captionClicked, this, &MainWindow::captionClicked);
+    for (int column = 0; column < ColumnCount; ++column)
+        sheetView_->columnHeading(column)->installEventFilter(this);
+    chainFocusOrder();
+}
+
+void MainWindow::chainFocusOrder()
+{
+    std::vector<QWidget *> order;
+    for (CellEdit *cell : sheetView_->cellsInFocusOrder())
+        order.push_back(cell);
+    order.push_back(focusButton_);
+    order.push_back(recalculateButton_);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i]->installEventFilter(this);
+        if (i + 1 < order.size())
+            setTabOrder(order[i], order[i + 1]);
+    }
+    sheetView_->cellEdit(SideCell::TankCapacity)->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        runActivationSteps();
+    }
+}
+
+void MainWindow::addOwnWindow(QWidget *window)
+{
+    activationWatcher_->addOwnWindow(window);
+}
+
+void MainWindow::takeOverFromSplash()
+{
+    setEnabled(true);
+    desktop_.setBusyPointer(false);
+    show();
+    raise();
+    activateWindow();
+    runActivationSteps();
+}
+
+void MainWindow::runActivationSteps()
+{
+    document_.currentFile().refreshDisplayName();
+    setWindowTitle(QString::fromStdString(document_.currentFile().activationCaption()));
+    rowHelp_->reload();
+    recalculate();
+}
+
+void MainWindow::recalculate()
+{
+    const RecalculationOutcome outcome = document_.recalculate();
+    sheetView_->showSheet();
+    if (outcome.cautionUsageOutOfRange && !warningQueued_) {
+        // Shown once the event that recalculated is done, never from inside
+        // a change of focus.
+        warningQueued_ = true;
+        QMetaObject::invokeMethod(this, &MainWindow::warnAboutCautionUsage, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::warnAboutCautionUsage()
+{
+    warningQueued_ = false;
+    desktop_.showMessage(this, CautionUsageWarning, ProgramTitle);
+}
+
+void MainWindow::cellLeft(int cell, Qt::FocusReason reason)
+{
+    if (cell == committedCell_)
+        return;
+    if (isFocusMoveBetweenCells(reason))
+        recalculate();
+}
+
+void MainWindow::moveFocus(bool forward)
+{
+    // Recalculate before choosing where to go: typing -99 and Enter in a
+    // can-number cell must land on the gallons cell the recalculation has
+    // just opened, not on a can weight it has just hidden.
+    auto *cell = qobject_cast<CellEdit *>(QApplication::focusWidget());
+    if (cell && cell->window() == this) {
+        recalculate();
+        committedCell_ = cell->cell();
+    }
+    focusNextPrevChild(forward);
+    committedCell_ = -1;
+}
+
+void MainWindow::queueFocusMove(bool forward)
+{
+    QMetaObject::invokeMethod(
+        this, [this, forward] { moveFocus(forward); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::canTakeFocus(const QWidget *widget) const
+{
+    return widget && widget->isVisibleTo(this) && widget->isEnabled();
+}
+
+void MainWindow::captionClicked(int panel)
+{
+    if (panel == GallonsCaption)
+        return;
+    QWidget *target = sheetView_->cellEdit(panel);
+    if (!canTakeFocus(target))
+        target = sheetView_->cellEdit(panel + RowsPerColumn);
+    if (canTakeFocus(target))
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == testConditions_ || qobject_cast<QLabel *>(watched))) {
+        // A click on the grid's background or a column heading commits the
+        // cell being typed in without moving on to another.
+        focusButton_->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->matches(QKeySequence::Copy)) {
+        recalculate();
+        return false; // the cell still copies its selection
+    }
+    const bool inCell = qobject_cast<CellEdit *>(watched) != nullptr;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        queueFocusMove(true);
+        return true;
+    case Qt::Key_Tab:
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            break;
+        moveFocus(!(key->modifiers() & Qt::ShiftModifier));
+        return true;
+    case Qt::Key_Backtab:
+        moveFocus(false);
+        return true;
+    case Qt::Key_Up:
+        if (inCell)
+            queueFocusMove(false);
+        break;
+    case Qt::Key_Down:
+        if (inCell)
+            queueFocusMove(true);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace quorvel

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "RaceDocument.h"
+#include "RowHelp.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QLabel;
+class QGroupBox;
+class QPushButton;
+
+namespace quorvel {
+
+class ActivationWatcher;
+class CellEdit;
+class Desktop;
+class SheetView;
+
+// The one main window: the race sheet with its captions, the projections,
+// the Help box and the menu bar. It owns the race document, recalculates
+// when the crew leaves a cell, moves the focus the way a crew types (Enter
+// goes on to the next cell) and shows each cell's help.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The menu commands; the file, report and help commands hook in here.
+    struct Menu
+    {
+        QAction *newRace = nullptr;
+        QAction *open = nullptr;
+        QAction *save = nullptr;
+        QAction *saveAs = nullptr;
+        QAction *print = nullptr;
+        QAction *printSetup = nullptr;
+        QAction *exit = nullptr;
+        QAction *comments = nullptr;
+        QAction *programHelp = nullptr;
+        QAction *about = nullptr;
+    };
+
+    MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    [[nodiscard]] RaceDocument &document() { return document_; }
+    [[nodiscard]] SheetView &sheetView() { return *sheetView_; }
+    [[nodiscard]] const Menu &menu() const { return menu_; }
+    [[nodiscard]] QLabel *helpBox() const { return helpBox_; }
+    [[nodiscard]] QPushButton *recalculateButton() const { return recalculateButton_; }
+    [[nodiscard]] QPushButton *focusButton() const { return focusButton_; }
+    [[nodiscard]] QGroupBox *testConditionsFrame() const { return testConditions_; }
+
+    // Caption, help texts from the file, then the recalculation: what the
+    // window does each time it becomes the program's active window.
+    void runActivationSteps();
+    // Windows of the program whose closing hands the activation back here.
+    void addOwnWindow(QWidget *window);
+    // The splash has gone: the normal pointer back, this window in front.
+    void takeOverFromSplash();
+
+    // Recalculates, shows the results, and warns about the caution usage
+    // once the current event is done.
+    void recalculate();
+
+    [[nodiscard]] static QString helpFilePath(const QString &programFolder);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildMenu();
+    void buildWindow(double dotsPerInch);
+    void chainFocusOrder();
+    void moveFocus(bool forward);
+    void queueFocusMove(bool forward);
+    void cellLeft(int cell, Qt::FocusReason reason);
+    void captionClicked(int panel);
+    void warnAboutCautionUsage();
+    [[nodiscard]] bool canTakeFocus(const QWidget *widget) const;
+
+    Desktop &desktop_;
+    RaceDocument document_;
+    Menu menu_;
+    QGroupBox *projections_ = nullptr;
+    QGroupBox *helpFrame_ = nullptr;
+    QGroupBox *testConditions_ = nullptr;
+    QLabel *helpBox_ = nullptr;
+    QPushButton *recalculateButton_ = nullptr;
+    QPushButton *focusButton_ = nullptr;
+    SheetView *sheetView_ = nullptr;
+    ActivationWatcher *activationWatcher_ = nullptr;
+    std::unique_ptr<RowHelp> rowHelp_;
+    // The cell already recalculated for by the focus move that is leaving it.
+    int committedCell_ = -1;
+    bool warningQueued_ = false;
+    bool shownBefore_ = false;
+};
+
+} // namespace quorvel

@@ -1,0 +1,119 @@
+#include "SheetView.h"
+
+#include "CaptionPanel.h"
+#include "CellEdit.h"
+#include "MainWindowLayout.h"
+#include "SheetLabels.h"
+
+#include <QLabel>
+
+namespace quorvel {
+
+namespace Layout = MainWindowLayout;
+
+SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dotsPerInch)
+    : QObject(containers.window), sheet_(sheet)
+{
+    const auto px = [dotsPerInch](const TwipsRect &r) { return TwipsToPixels(r, dotsPerInch); };
+    for (const Layout::SideField &field : Layout::SideFields) {
+        QWidget *container = field.container == Layout::Container::Projections
+                                 ? containers.projections
+                                 : containers.window;
+        addCaption(field.cell, container, px(field.caption));
+        addCell(field.cell, container, px(field.field));
+    }
+    for (int column = 0; column < ColumnCount; ++column) {
+        auto *heading =
+            new QLabel(QString::fromUtf8(ColumnHeading(column).data(),
+                                         static_cast<qsizetype>(ColumnHeading(column).size())),
+                       containers.testConditions);
+        heading->setAlignment(Qt::AlignCenter);
+        heading->setGeometry(px(Layout::ColumnHeading(column)));
+        headings_[static_cast<std::size_t>(column)] = heading;
+    }
+    for (int row = 0; row < RowsPerColumn; ++row) {
+        addCaption(row, containers.testConditions, px(Layout::RowCaption(row)));
+        for (int column = 0; column < ColumnCount; ++column)
+            addCell(quorvel::GridCell(column, static_cast<Row>(row)), containers.testConditions,
+                    px(Layout::GridCell(column, row)));
+    }
+    showSheet();
+}
+
+CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
+{
+    auto *edit = new CellEdit(cell, container);
+    edit->setGeometry(rect);
+    cells_[static_cast<std::size_t>(cell)] = edit;
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, cell](const QString &text) { sheet_.setText(cell, text.toStdString()); });
+    connect(edit, &CellEdit::arrived, this, &SheetView::cellArrived);
+    connect(edit, &CellEdit::left, this, &SheetView::cellLeft);
+    return edit;
+}
+
+void SheetView::addCaption(int panel, QWidget *container, const QRect &rect)
+{
+    const std::string_view caption = PanelCaption(panel);
+    auto *label = new CaptionPanel(
+        panel, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+        container);
+    label->setGeometry(rect);
+    captions_[static_cast<std::size_t>(panel)] = label;
+    connect(label, &CaptionPanel::clicked, this, &SheetView::captionClicked);
+}
+
+CellEdit *SheetView::cellEdit(int cell) const
+{
+    return cell >= 0 && cell < CellCount ? cells_[static_cast<std::size_t>(cell)] : nullptr;
+}
+
+CaptionPanel *SheetView::captionPanel(int panel) const
+{
+    return IsCaptionPanel(panel) ? captions_[static_cast<std::size_t>(panel)] : nullptr;
+}
+
+QLabel *SheetView::columnHeading(int column) const
+{
+    return headings_.at(static_cast<std::size_t>(column));
+}
+
+std::vector<CellEdit *> SheetView::cellsInFocusOrder() const
+{
+    std::vector<CellEdit *> order;
+    for (int cell = FirstSideCell; cell <= LastSideCell; ++cell)
+        order.push_back(cells_[static_cast<std::size_t>(cell)]);
+    for (int cell = 0; cell < ColumnCount * RowsPerColumn; ++cell)
+        order.push_back(cells_[static_cast<std::size_t>(cell)]);
+    return order;
+}
+
+void SheetView::showSheet()
+{
+    for (int i = 0; i < CellCount; ++i) {
+        CellEdit *edit = cells_[static_cast<std::size_t>(i)];
+        if (!edit)
+            continue;
+        const Cell &cell = sheet_.cell(i);
+        // Enable before showing and showing before hiding, so a cell that
+        // holds the focus is never hidden while its neighbour still could be.
+        if (cell.enabled != edit->isEnabled())
+            edit->setEnabled(cell.enabled);
+        if (cell.visible != !edit->isHidden())
+            edit->setVisible(cell.visible);
+        edit->setContradicts(cell.colour == TextColour::LightMagenta);
+        // Rewriting an unchanged text would drop the crew's selection.
+        const QString text = QString::fromStdString(cell.text);
+        if (text != edit->text())
+            edit->setText(text);
+    }
+    for (int panel = 0; panel < CellCount; ++panel) {
+        if (CaptionPanel *caption = captions_[static_cast<std::size_t>(panel)]) {
+            caption->setMissingInput(sheet_.captionColour(panel) == CaptionColour::Magenta);
+            if (IsSideCell(panel) && caption->isHidden() == sheet_.cell(panel).visible)
+                caption->setVisible(sheet_.cell(panel).visible);
+        }
+    }
+}
+
+} // namespace quorvel

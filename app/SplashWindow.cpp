@@ -1,0 +1,82 @@
+#include "SplashWindow.h"
+
+#include "Resources.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+
+namespace quorvel {
+namespace {
+
+constexpr int ClientWidth = 5010;
+constexpr int ClientHeight = 4290;
+constexpr TwipsRect MakerName = {180, 120, 4635, 435};
+constexpr TwipsRect Picture = {840, 600, 3375, 3105};
+constexpr TwipsRect ProgramName = {0, 3795, 4935, 495};
+
+QFont splashFont(qreal points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    LoadPictures();
+    setAttribute(Qt::WA_DeleteOnClose);
+    const double dpi = logicalDpiY();
+    setFixedSize(TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi));
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+    setPalette(colours);
+    setFont(splashFont(18));
+
+    auto *maker = new QLabel(QStringLiteral("Dunmere Inc."), this);
+    maker->setAlignment(Qt::AlignCenter);
+    maker->setGeometry(TwipsToPixels(MakerName, dpi));
+
+    auto *picture = new QLabel(this);
+    picture->setPixmap(QPixmap(QStringLiteral(":/quorvel/splash.png")));
+    picture->setScaledContents(true);
+    picture->setGeometry(TwipsToPixels(Picture, dpi));
+
+    auto *name = new QLabel(QStringLiteral("Quorvel v1.1"), this);
+    name->setAlignment(Qt::AlignCenter);
+    name->setFont(splashFont(13.5));
+    QPalette blue = name->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    name->setPalette(blue);
+    name->setGeometry(TwipsToPixels(ProgramName, dpi));
+
+    timer_.setInterval(shownMilliseconds);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &QWidget::close);
+}
+
+void SplashWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    timer_.start();
+}
+
+void SplashWindow::closeEvent(QCloseEvent *event)
+{
+    timer_.stop();
+    QWidget::closeEvent(event);
+    if (!finished_) {
+        finished_ = true;
+        emit finished();
+    }
+}
+
+} // namespace quorvel
