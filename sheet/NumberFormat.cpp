@@ -21,12 +21,17 @@ constexpr std::array<std::uint64_t, 20> PowersOfTen = [] {
     return p;
 }();
 
+constexpr std::array<u128, 39> PowersOfTen128 = [] {
+    std::array<u128, 39> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+
 u128 powerOfTen128(int n)
 {
-    u128 p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
+    return PowersOfTen128[static_cast<std::size_t>(n)];
 }
 
 int decimalsOf(NumberFormat format)
@@ -48,7 +53,8 @@ std::size_t writeRounded(const FifteenDigits &v, bool negative, NumberFormat for
 {
     const int decimals = decimalsOf(format);
     // Digits of the final value, as value * 10^decimals.
-    std::array<char, FormattedNumberCapacity> digits{};
+    // Filled before it is read; not cleared, as that cost more than the rest.
+    std::array<char, FormattedNumberCapacity> digits;
     std::size_t count = 0;
     const int drop = v.shift - decimals;
     if (drop > 0) {
