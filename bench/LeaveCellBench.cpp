@@ -1,0 +1,97 @@
+// What the crew waits for when leaving a cell: the recalculation and the
+// widgets brought up to date (texts, colours, visibility), on the offscreen
+// platform so it runs anywhere.
+
+#include "Desktop.h"
+#include "MainWindow.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace quorvel::bench {
+void FillWorkedExample(RaceSheet &sheet);
+} // namespace quorvel::bench
+
+namespace {
+
+using quorvel::MainWindow;
+using quorvel::SideCell::CautionLapUsage;
+using quorvel::SideCell::LapLength;
+
+// Boxes are not part of what is measured, and the caution usage stays in
+// range anyway.
+class SilentDesktop final : public quorvel::Desktop
+{
+public:
+    void showMessage(QWidget *, const QString &, const QString &) override {}
+    void setBusyPointer(bool) override {}
+};
+
+struct Window
+{
+    Window()
+    {
+        window.show();
+        QCoreApplication::processEvents();
+        quorvel::bench::FillWorkedExample(window.document().sheet());
+        window.recalculate();
+        QCoreApplication::processEvents();
+    }
+    QTemporaryDir folder;
+    SilentDesktop desktop;
+    MainWindow window{folder.path(), desktop};
+};
+
+void BM_LeaveCellNothingChanges(benchmark::State &state)
+{
+    Window w;
+    for (auto _ : state)
+        w.window.recalculate();
+}
+BENCHMARK(BM_LeaveCellNothingChanges)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_LeaveCellEveryResultChanges(benchmark::State &state)
+{
+    // Every result depends on the lap length; switch it between runs.
+    Window w;
+    quorvel::RaceSheet &sheet = w.window.document().sheet();
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        sheet.setText(LapLength, longer ? "2.6" : "2.5");
+        w.window.recalculate();
+    }
+}
+BENCHMARK(BM_LeaveCellEveryResultChanges)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_LeaveCellEveryResultChangesPainted(benchmark::State &state)
+{
+    // The same, with the repaint the change schedules done as well.
+    Window w;
+    quorvel::RaceSheet &sheet = w.window.document().sheet();
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        sheet.setText(LapLength, longer ? "2.6" : "2.5");
+        w.window.recalculate();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_LeaveCellEveryResultChangesPainted)->Repetitions(10)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return EXIT_SUCCESS;
+}
