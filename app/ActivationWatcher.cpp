@@ -14,6 +14,7 @@ ActivationWatcher::ActivationWatcher(QWidget *mainWindow)
 
 void ActivationWatcher::addOwnWindow(QWidget *window)
 {
+    ownWindows_.removeAll(nullptr);
     ownWindows_.append(window);
 }
 
@@ -30,9 +31,13 @@ bool ActivationWatcher::isOwnWindow(const QWindow *window) const
 
 void ActivationWatcher::focusWindowChanged(QWindow *window)
 {
+    // Time spent in another application in between does not count: what
+    // matters is which of the program's windows the crew was in last.
+    if (!window)
+        return;
     const bool fromOwnWindow = isOwnWindow(previous_);
     previous_ = window;
-    if (window && window == mainWindow_->windowHandle() && fromOwnWindow)
+    if (window == mainWindow_->windowHandle() && fromOwnWindow)
         emit returnedFromOwnWindow();
 }
 

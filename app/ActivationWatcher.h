@@ -11,8 +11,9 @@ namespace quorvel {
 
 // Tells the main window when the crew comes back to it from another window
 // of the program (Comments, About). Coming back from a message box or a
-// dialog, or from another application, does not count: the main window
-// would otherwise recalculate, warn, and be activated again in a loop.
+// dialog, or from another application to the window the crew left, does not
+// count: the main window would otherwise recalculate, warn, and be activated
+// again in a loop.
 class ActivationWatcher : public QObject
 {
     Q_OBJECT

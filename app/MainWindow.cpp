@@ -3,11 +3,14 @@
 #include "ActivationWatcher.h"
 #include "CaptionPanel.h"
 #include "CellEdit.h"
+#include "CommentsWindow.h"
 #include "Desktop.h"
+#include "FileCommands.h"
 #include "MainWindowLayout.h"
 #include "SheetView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -65,6 +68,59 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
 
     document_.readSettings();
     document_.currentFile().makeUntitled();
+    fileCommands_ = new FileCommands(document_, desktop_, this);
+    connectCommands();
+}
+
+void MainWindow::connectCommands()
+{
+    connect(menu_.newRace, &QAction::triggered, fileCommands_, &FileCommands::newRace);
+    connect(menu_.open, &QAction::triggered, fileCommands_, &FileCommands::open);
+    connect(menu_.save, &QAction::triggered, fileCommands_, &FileCommands::save);
+    connect(menu_.saveAs, &QAction::triggered, fileCommands_, &FileCommands::saveAs);
+    connect(menu_.exit, &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(menu_.comments, &QAction::triggered, this, &MainWindow::openComments);
+    connect(fileCommands_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
+    connect(fileCommands_, &FileCommands::sheetReplaced, this, &MainWindow::showReplacedSheet);
+}
+
+void MainWindow::showReplacedSheet(const RecalculationOutcome &outcome)
+{
+    sheetView_->showSheet();
+    warnIfDue(outcome);
+}
+
+void MainWindow::exitProgram()
+{
+    if (fileCommands_->exit() == FileCommands::ExitDecision::End) {
+        ending_ = true;
+        emit endRequested();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!ending_)
+        exitProgram();
+    if (ending_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+CommentsWindow *MainWindow::commentsWindow() const
+{
+    return comments_;
+}
+
+void MainWindow::openComments()
+{
+    // Made afresh from the comment each time; it deletes itself on closing.
+    comments_ = new CommentsWindow(document_, this);
+    addOwnWindow(comments_);
+    comments_->move(geometry().center() - comments_->rect().center());
+    comments_->show();
+    comments_->activateWindow();
 }
 
 MainWindow::~MainWindow() = default;
@@ -194,8 +250,11 @@ void MainWindow::runActivationSteps()
 
 void MainWindow::recalculate()
 {
-    const RecalculationOutcome outcome = document_.recalculate();
-    sheetView_->showSheet();
+    showReplacedSheet(document_.recalculate());
+}
+
+void MainWindow::warnIfDue(const RecalculationOutcome &outcome)
+{
     if (outcome.cautionUsageOutOfRange && !warningQueued_) {
         // Shown once the event that recalculated is done, never from inside
         // a change of focus.

@@ -4,6 +4,7 @@
 #include "RowHelp.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -15,7 +16,9 @@ namespace quorvel {
 
 class ActivationWatcher;
 class CellEdit;
+class CommentsWindow;
 class Desktop;
+class FileCommands;
 class SheetView;
 
 // The one main window: the race sheet with its captions, the projections,
@@ -52,6 +55,9 @@ public:
     [[nodiscard]] QPushButton *recalculateButton() const { return recalculateButton_; }
     [[nodiscard]] QPushButton *focusButton() const { return focusButton_; }
     [[nodiscard]] QGroupBox *testConditionsFrame() const { return testConditions_; }
+    [[nodiscard]] FileCommands &fileCommands() { return *fileCommands_; }
+    // The comments window while it is open.
+    [[nodiscard]] CommentsWindow *commentsWindow() const;
 
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
@@ -67,12 +73,22 @@ public:
 
     [[nodiscard]] static QString helpFilePath(const QString &programFolder);
 
+signals:
+    // Exit has been answered and the settings written: the program ends.
+    void endRequested();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenu();
+    void connectCommands();
+    void exitProgram();
+    void openComments();
+    void showReplacedSheet(const RecalculationOutcome &outcome);
+    void warnIfDue(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
     void chainFocusOrder();
     void moveFocus(bool forward);
@@ -94,6 +110,9 @@ private:
     SheetView *sheetView_ = nullptr;
     ActivationWatcher *activationWatcher_ = nullptr;
     std::unique_ptr<RowHelp> rowHelp_;
+    FileCommands *fileCommands_ = nullptr;
+    QPointer<CommentsWindow> comments_;
+    bool ending_ = false;
     // The cell already recalculated for by the focus move that is leaving it.
     int committedCell_ = -1;
     bool warningQueued_ = false;

@@ -45,6 +45,8 @@ int main(int argc, char *argv[])
 
     quorvel::QtDesktop desktop;
     quorvel::MainWindow mainWindow(QCoreApplication::applicationDirPath(), desktop);
+    QObject::connect(&mainWindow, &quorvel::MainWindow::endRequested, &application,
+                     [] { QCoreApplication::exit(EXIT_SUCCESS); });
     mainWindow.show();
 
     auto *splash = new quorvel::SplashWindow;

@@ -29,6 +29,18 @@ class SilentDesktop final : public quorvel::Desktop
 {
 public:
     void showMessage(QWidget *, const QString &, const QString &) override {}
+    Answer askYesNoCancel(QWidget *, const QString &, const QString &) override
+    {
+        return Answer::Cancel;
+    }
+    std::optional<QString> chooseFileToOpen(QWidget *, const FileDialog &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseFileToSave(QWidget *, const FileDialog &) override
+    {
+        return std::nullopt;
+    }
     void setBusyPointer(bool) override {}
 };
 

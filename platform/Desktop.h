@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace quorvel {
 
 // What the program asks of the desktop that a test cannot drive headlessly:
-// modal boxes and the application-wide pointer. The real implementation
+// modal boxes, the file dialogs and the application-wide pointer. The real implementation
 // talks to Qt; tests install a scripted one that records what was asked.
 class Desktop
 {
@@ -16,6 +18,24 @@ public:
 
     // A modal message box with only an OK button.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
+
+    enum class Answer { Yes, No, Cancel };
+    // A modal question with Yes, No and Cancel and the question icon.
+    virtual Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) = 0;
+
+    // What a file dialog starts with.
+    struct FileDialog
+    {
+        QString title;
+        QString folder;
+        QString fileName;
+        QString filter;
+    };
+    // The chosen file, which must exist; nullopt when cancelled.
+    virtual std::optional<QString> chooseFileToOpen(QWidget *parent, const FileDialog &dialog) = 0;
+    // The chosen file, replacing one only when the user confirmed it; no
+    // extension is added. nullopt when cancelled.
+    virtual std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) = 0;
 
     // The hourglass over every window of the program, or the normal pointer.
     virtual void setBusyPointer(bool busy) = 0;

@@ -1,6 +1,8 @@
 #include "QtDesktop.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace quorvel {
@@ -14,6 +16,54 @@ void QtDesktop::showMessage(QWidget *parent, const QString &text, const QString 
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
+                                          const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+namespace {
+
+std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog &dialog,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog box(parent, dialog.title, dialog.folder, dialog.filter);
+    box.setAcceptMode(mode);
+    box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                    : QFileDialog::AnyFile);
+    // The name is taken as typed: no extension is added.
+    box.setDefaultSuffix(QString());
+    box.selectFile(dialog.fileName);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = box.selectedFiles().constFirst();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return QDir::cleanPath(chosen);
+}
+
+} // namespace
+
+std::optional<QString> QtDesktop::chooseFileToOpen(QWidget *parent, const FileDialog &dialog)
+{
+    return runFileDialog(parent, dialog, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDesktop::chooseFileToSave(QWidget *parent, const FileDialog &dialog)
+{
+    // QFileDialog asks before an existing file is replaced.
+    return runFileDialog(parent, dialog, QFileDialog::AcceptSave);
 }
 
 void QtDesktop::setBusyPointer(bool busy)

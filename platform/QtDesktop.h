@@ -13,6 +13,9 @@ public:
     ~QtDesktop() override;
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
+    Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) override;
+    std::optional<QString> chooseFileToOpen(QWidget *parent, const FileDialog &dialog) override;
+    std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) override;
     void setBusyPointer(bool busy) override;
 
 private:

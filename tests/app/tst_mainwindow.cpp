@@ -81,6 +81,7 @@ private slots:
     void cautionWarningOncePerRecalculation();
     void returningFromOwnWindowRunsActivation();
     void otherWindowsDoNotRunActivation();
+    void anotherApplicationDoesNotRunActivation();
     void helpFileIsReadAgainOnActivation();
     void missingHelpFileLeavesHelpEmpty();
 
@@ -362,6 +363,15 @@ void TestMainWindow::otherWindowsDoNotRunActivation()
     window_->document().sheet().setText(135, "25");
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    settle();
+    QVERIFY(desktop_->messages.isEmpty());
+}
+
+void TestMainWindow::anotherApplicationDoesNotRunActivation()
+{
+    window_->document().sheet().setText(135, "25");
+    emit qGuiApp->focusWindowChanged(nullptr);
+    emit qGuiApp->focusWindowChanged(window_->windowHandle());
     settle();
     QVERIFY(desktop_->messages.isEmpty());
 }

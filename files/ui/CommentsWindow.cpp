@@ -1,0 +1,104 @@
+#include "CommentsWindow.h"
+
+#include "RaceDocument.h"
+#include "Twips.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QWindow>
+
+namespace quorvel {
+namespace {
+
+constexpr int ClientWidth = 4680;
+constexpr int ClientHeight = 3480;
+constexpr TwipsRect TextBox = {120, 480, 4455, 2295};
+constexpr TwipsRect Prompt = {120, 120, 4455, 255};
+constexpr TwipsRect OkButton = {120, 3000, 4455, 375};
+
+// The comment keeps CR LF line breaks; the text box works with LF.
+QString forTextBox(const std::string &comment)
+{
+    return QString::fromStdString(comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+CommentEdit::CommentEdit(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+}
+
+int CommentEdit::room() const
+{
+    const QTextCursor cursor = textCursor();
+    const int selected = cursor.selectionEnd() - cursor.selectionStart();
+    return TypingLimit - (document()->characterCount() - 1 - selected);
+}
+
+void CommentEdit::keyPressEvent(QKeyEvent *event)
+{
+    const bool inserts = !event->text().isEmpty() &&
+                         (event->text().at(0).isPrint() || event->key() == Qt::Key_Return ||
+                          event->key() == Qt::Key_Enter);
+    const bool withoutCommand = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (inserts && withoutCommand && room() < static_cast<int>(event->text().size())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CommentEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source->hasText())
+        return;
+    const int available = std::max(0, room());
+    insertPlainText(source->text().left(available));
+}
+
+CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
+    : QWidget(parent, Qt::Window), document_(document)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Comments"));
+    const double dpi = logicalDpiY();
+    resize(TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi));
+
+    text_ = new CommentEdit(this);
+    text_->setGeometry(TwipsToPixels(TextBox, dpi));
+    auto *prompt = new QLabel(QStringLiteral("Enter Comments to be saved with your data."), this);
+    prompt->setGeometry(TwipsToPixels(Prompt, dpi));
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(TwipsToPixels(OkButton, dpi));
+    // Not a default button: Enter in the text box starts a new line.
+    ok->setAutoDefault(false);
+    setTabOrder(text_, ok);
+
+    text_->setPlainText(forTextBox(document_.comment()));
+    connect(text_, &QPlainTextEdit::textChanged, this,
+            [this] { document_.setComment(text_->toPlainText().toStdString()); });
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
+            &CommentsWindow::focusWindowChanged);
+}
+
+void CommentsWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    text_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void CommentsWindow::focusWindowChanged(QWindow *window)
+{
+    // No focus window: another application took over; the window stays.
+    if (window && window != windowHandle() && isVisible())
+        close();
+}
+
+} // namespace quorvel

@@ -1,0 +1,134 @@
+#include "FileCommands.h"
+
+#include "Desktop.h"
+
+#include <QDir>
+#include <QWidget>
+
+namespace quorvel {
+
+const QString FileCommands::SaveInputsTitle = QStringLiteral("Save Inputs");
+const QString FileCommands::NewQuestion = QStringLiteral(
+    "Save these specs to a file before blanking out these inputs?  (If you say No, you must "
+    "re-enter these specs by hand to recreate them.)");
+const QString FileCommands::ExitQuestion = QStringLiteral(
+    "Save these specs to a file.  (If you say No, you must re-enter them by hand to recreate "
+    "them?");
+const QString FileCommands::BadFileTitle = QStringLiteral("Bad File");
+const QString FileCommands::BadFileMessage =
+    QStringLiteral("This is not a Quorvel file and can not be used.");
+// Race files are written without an extension, so the one filter must show
+// every file: "*.*" would hide names without a dot here.
+const QString FileCommands::AllFilesFilter = QStringLiteral("All Files (*)");
+
+namespace {
+
+const QString OpenTitle = QStringLiteral("Open a File");
+const QString SaveTitle = QStringLiteral("Save a File");
+
+QString fromStd(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *window)
+    : QObject(window), document_(document), desktop_(desktop), window_(window)
+{}
+
+QString FileCommands::dataFolder() const
+{
+    return fromStd(document_.currentFile().dataFolder());
+}
+
+QString FileCommands::initialFileName() const
+{
+    return fromStd(document_.currentFile().fileName());
+}
+
+void FileCommands::newRace()
+{
+    switch (desktop_.askYesNoCancel(window_, NewQuestion, SaveInputsTitle)) {
+    case Desktop::Answer::Cancel:
+        return;
+    case Desktop::Answer::Yes:
+        if (!saveAs())
+            return;
+        break;
+    case Desktop::Answer::No:
+        break;
+    }
+    const RecalculationOutcome outcome = document_.startNew();
+    emit captionChanged(fromStd(document_.currentFile().activationCaption()));
+    emit sheetReplaced(outcome);
+}
+
+void FileCommands::open()
+{
+    const std::optional<QString> path = desktop_.chooseFileToOpen(
+        window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
+    if (!path || path->isEmpty())
+        return;
+    const RaceDocument::ReadOutcome read = document_.readRaceFile(path->toStdString());
+    if (read.status != RaceFileReadStatus::Read) {
+        // A file that cannot be read is as unusable as one that is not a race.
+        desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
+        return;
+    }
+    emit captionChanged(fromStd(document_.currentFile().fileCaption()));
+    emit sheetReplaced(read.recalculation);
+}
+
+bool FileCommands::saveAs()
+{
+    const std::optional<QString> path = desktop_.chooseFileToSave(
+        window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
+    if (!path || path->isEmpty())
+        return false;
+    return write(*path);
+}
+
+bool FileCommands::save()
+{
+    if (document_.currentFile().isUntitled())
+        return saveAs();
+    return write(fromStd(document_.currentFile().path()));
+}
+
+bool FileCommands::write(const QString &path)
+{
+    const RaceDocument::WriteOutcome written = document_.writeRaceFile(path.toStdString());
+    if (!written.result) {
+        desktop_.showMessage(
+            window_,
+            QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\nThe file that was "
+                           "there is unchanged, and the sheet is still open: choose Save As to "
+                           "save it somewhere else.")
+                .arg(QDir::toNativeSeparators(path), fromStd(written.result.reason)),
+            SaveTitle);
+        return false;
+    }
+    emit captionChanged(fromStd(document_.currentFile().fileCaption()));
+    emit sheetReplaced(written.recalculation);
+    return true;
+}
+
+FileCommands::ExitDecision FileCommands::exit()
+{
+    switch (desktop_.askYesNoCancel(window_, ExitQuestion, SaveInputsTitle)) {
+    case Desktop::Answer::Cancel:
+        return ExitDecision::KeepRunning;
+    case Desktop::Answer::Yes:
+        if (!saveAs())
+            return ExitDecision::KeepRunning;
+        break;
+    case Desktop::Answer::No:
+        break;
+    }
+    // The program ends whether or not the settings could be kept.
+    (void)document_.writeSettings();
+    return ExitDecision::End;
+}
+
+} // namespace quorvel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "RaceDocument.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace quorvel {
+
+class Desktop;
+
+// New, Open, Save, Save As and Exit: the commands that tie the race sheet to
+// race files. They ask the crew through the desktop, move the race through
+// the document, and tell the window what to show; no sheet is ever lost,
+// since a save that fails is reported and changes nothing.
+class FileCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    FileCommands(RaceDocument &document, Desktop &desktop, QWidget *window);
+
+    void newRace();
+    void open();
+    // True when the race was written.
+    bool save();
+    bool saveAs();
+
+    enum class ExitDecision { KeepRunning, End };
+    // Asks whether to save, saves, and writes the settings. The program goes
+    // on running after Cancel, and also when the crew wanted the race saved
+    // but it was not (the dialog cancelled or the write failed).
+    ExitDecision exit();
+
+    // The texts of the boxes, as the crew sees them.
+    static const QString SaveInputsTitle;
+    static const QString NewQuestion;
+    static const QString ExitQuestion;
+    static const QString BadFileTitle;
+    static const QString BadFileMessage;
+    static const QString AllFilesFilter;
+
+signals:
+    // The sheet was recalculated after New, a read or a write.
+    void sheetReplaced(const quorvel::RecalculationOutcome &outcome);
+    void captionChanged(const QString &caption);
+
+private:
+    bool write(const QString &path);
+    [[nodiscard]] QString dataFolder() const;
+    [[nodiscard]] QString initialFileName() const;
+
+    RaceDocument &document_;
+    Desktop &desktop_;
+    QWidget *window_;
+};
+
+} // namespace quorvel
