@@ -6,6 +6,18 @@
 #include <QMessageBox>
 
 namespace quorvel {
+namespace {
+
+// Without a window manager nobody hands the keyboard back to the window
+// that opened a box once the box is gone; do it here, where a window
+// manager would have.
+void giveFocusBack(QWidget *parent)
+{
+    if (parent)
+        parent->window()->activateWindow();
+}
+
+} // namespace
 
 QtDesktop::~QtDesktop()
 {
@@ -16,6 +28,7 @@ void QtDesktop::showMessage(QWidget *parent, const QString &text, const QString 
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
+    giveFocusBack(parent);
 }
 
 Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
@@ -23,7 +36,9 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
 {
     QMessageBox box(QMessageBox::Question, title, text,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    switch (box.exec()) {
+    const int answer = box.exec();
+    giveFocusBack(parent);
+    switch (answer) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -45,7 +60,9 @@ std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog 
     // The name is taken as typed: no extension is added.
     box.setDefaultSuffix(QString());
     box.selectFile(dialog.fileName);
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+    const int result = box.exec();
+    giveFocusBack(parent);
+    if (result != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = box.selectedFiles().constFirst();
     if (chosen.isEmpty())

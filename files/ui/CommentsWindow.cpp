@@ -96,8 +96,14 @@ void CommentsWindow::showEvent(QShowEvent *event)
 
 void CommentsWindow::focusWindowChanged(QWindow *window)
 {
+    if (window && window == windowHandle()) {
+        becameActive_ = true;
+        return;
+    }
     // No focus window: another application took over; the window stays.
-    if (window && window != windowHandle() && isVisible())
+    // Until it has been active once, a late focus change of the window that
+    // opened it is no sign of the crew leaving.
+    if (window && becameActive_ && isVisible())
         close();
 }
 

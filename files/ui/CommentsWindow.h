@@ -49,6 +49,7 @@ private:
 
     RaceDocument &document_;
     CommentEdit *text_;
+    bool becameActive_ = false;
 };
 
 } // namespace quorvel
