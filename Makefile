@@ -6,11 +6,11 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Compiler, build tools, Qt 6 (Widgets, PrintSupport, Test), Google Benchmark,
 # clang with its sanitizer and libFuzzer runtimes for the fuzz smoke tests.
-# Fonts the window's layout fits, and a virtual X server to run it without
-# a screen.
+# Fonts the window's layout fits, a virtual X server to run it without a
+# screen, and pdftoppm for the tests that look at a printed page.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             libbenchmark-dev clang libclang-rt-14-dev \
-            fonts-dejavu-core fonts-liberation2 xvfb xauth
+            fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils
 
 .PHONY: run test build packages
 

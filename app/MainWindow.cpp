@@ -1,12 +1,16 @@
 #include "MainWindow.h"
 
+#include "AboutWindow.h"
 #include "ActivationWatcher.h"
 #include "CaptionPanel.h"
 #include "CellEdit.h"
 #include "CommentsWindow.h"
 #include "Desktop.h"
 #include "FileCommands.h"
+#include "HelpViewer.h"
 #include "MainWindowLayout.h"
+#include "PrintCommand.h"
+#include "Resources.h"
 #include "SheetView.h"
 
 #include <QApplication>
@@ -56,7 +60,8 @@ bool isFocusMoveBetweenCells(Qt::FocusReason reason)
 } // namespace
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
-    : QMainWindow(parent), desktop_(desktop), document_(programFolder.toStdString())
+    : QMainWindow(parent), desktop_(desktop), document_(programFolder.toStdString()),
+      programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
     buildMenu();
@@ -80,6 +85,10 @@ void MainWindow::connectCommands()
     connect(menu_.saveAs, &QAction::triggered, fileCommands_, &FileCommands::saveAs);
     connect(menu_.exit, &QAction::triggered, this, &MainWindow::exitProgram);
     connect(menu_.comments, &QAction::triggered, this, &MainWindow::openComments);
+    connect(menu_.print, &QAction::triggered, this, &MainWindow::print);
+    connect(menu_.printSetup, &QAction::triggered, this, [this] { desktop_.choosePrinter(this); });
+    connect(menu_.programHelp, &QAction::triggered, this, &MainWindow::showProgramHelp);
+    connect(menu_.about, &QAction::triggered, this, &MainWindow::openAbout);
     connect(fileCommands_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
     connect(fileCommands_, &FileCommands::sheetReplaced, this, &MainWindow::showReplacedSheet);
 }
@@ -106,6 +115,37 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::print()
+{
+    // The page is the window's client area: the sheet, the projections and
+    // the Help box, without the menu bar.
+    PrintCommand(desktop_, this, centralWidget(), helpBox_).run();
+}
+
+void MainWindow::showProgramHelp()
+{
+    HelpViewer(desktop_, this, programFolder_).show();
+}
+
+AboutWindow *MainWindow::aboutWindow() const
+{
+    return about_;
+}
+
+void MainWindow::openAbout()
+{
+    // One About window at a time: asking again brings it to the front.
+    if (!about_) {
+        LoadPictures();
+        about_ = new AboutWindow(desktop_, QPixmap(QStringLiteral(":/quorvel/splash.png")), this);
+        addOwnWindow(about_);
+        about_->move(geometry().center() - about_->rect().center());
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 CommentsWindow *MainWindow::commentsWindow() const

@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace quorvel {
 
+class AboutWindow;
 class ActivationWatcher;
 class CellEdit;
 class CommentsWindow;
@@ -58,6 +59,8 @@ public:
     [[nodiscard]] FileCommands &fileCommands() { return *fileCommands_; }
     // The comments window while it is open.
     [[nodiscard]] CommentsWindow *commentsWindow() const;
+    // The About window while it is open.
+    [[nodiscard]] AboutWindow *aboutWindow() const;
 
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
@@ -87,6 +90,9 @@ private:
     void connectCommands();
     void exitProgram();
     void openComments();
+    void openAbout();
+    void print();
+    void showProgramHelp();
     void showReplacedSheet(const RecalculationOutcome &outcome);
     void warnIfDue(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
@@ -112,6 +118,8 @@ private:
     std::unique_ptr<RowHelp> rowHelp_;
     FileCommands *fileCommands_ = nullptr;
     QPointer<CommentsWindow> comments_;
+    QPointer<AboutWindow> about_;
+    QString programFolder_;
     bool ending_ = false;
     // The cell already recalculated for by the focus move that is leaving it.
     int committedCell_ = -1;

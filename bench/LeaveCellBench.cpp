@@ -41,6 +41,14 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> askText(QWidget *, const QString &, const QString &,
+                                   const QString &) override
+    {
+        return std::nullopt;
+    }
+    void choosePrinter(QWidget *) override {}
+    PrintResult printImage(QWidget *) override { return {}; }
+    bool startProgram(const QString &, const QStringList &) override { return false; }
     void setBusyPointer(bool) override {}
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -9,7 +10,8 @@ class QWidget;
 namespace quorvel {
 
 // What the program asks of the desktop that a test cannot drive headlessly:
-// modal boxes, the file dialogs and the application-wide pointer. The real implementation
+// modal boxes, the file and printer dialogs, printing, starting another
+// program and the application-wide pointer. The real implementation
 // talks to Qt; tests install a scripted one that records what was asked.
 class Desktop
 {
@@ -36,6 +38,28 @@ public:
     // The chosen file, replacing one only when the user confirmed it; no
     // extension is added. nullopt when cancelled.
     virtual std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) = 0;
+
+    // A modal input box with OK and Cancel: the text as the user left it, or
+    // nullopt when cancelled.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &prompt,
+                                           const QString &title, const QString &initialText) = 0;
+
+    // The system's printer setup. What the user confirms there holds for
+    // every later printing while the program runs.
+    virtual void choosePrinter(QWidget *parent) = 0;
+
+    struct PrintResult
+    {
+        bool ok = false;
+        QString reason;
+    };
+    // Prints the widget's image, as it shows now, as one page on the current
+    // printer.
+    virtual PrintResult printImage(QWidget *widget) = 0;
+
+    // Starts a program with the arguments, without a shell and without
+    // waiting for it; false when it could not be started.
+    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 
     // The hourglass over every window of the program, or the normal pointer.
     virtual void setBusyPointer(bool busy) = 0;

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
 
 namespace quorvel {
 namespace {
@@ -81,6 +83,36 @@ std::optional<QString> QtDesktop::chooseFileToSave(QWidget *parent, const FileDi
 {
     // QFileDialog asks before an existing file is replaced.
     return runFileDialog(parent, dialog, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> QtDesktop::askText(QWidget *parent, const QString &prompt,
+                                          const QString &title, const QString &initialText)
+{
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(initialText);
+    const int result = box.exec();
+    giveFocusBack(parent);
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
+}
+
+void QtDesktop::choosePrinter(QWidget *parent)
+{
+    printer_.chooseInDialog(parent);
+    giveFocusBack(parent);
+}
+
+Desktop::PrintResult QtDesktop::printImage(QWidget *widget)
+{
+    return printer_.print(widget);
+}
+
+bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
 }
 
 void QtDesktop::setBusyPointer(bool busy)

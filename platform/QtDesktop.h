@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Desktop.h"
+#include "WindowPrinter.h"
 
 namespace quorvel {
 
@@ -16,9 +17,15 @@ public:
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) override;
     std::optional<QString> chooseFileToOpen(QWidget *parent, const FileDialog &dialog) override;
     std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) override;
+    std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &title,
+                                   const QString &initialText) override;
+    void choosePrinter(QWidget *parent) override;
+    PrintResult printImage(QWidget *widget) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
     void setBusyPointer(bool busy) override;
 
 private:
+    WindowPrinter printer_;
     bool busy_ = false;
 };
 

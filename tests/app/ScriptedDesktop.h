@@ -4,7 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace quorvel {
@@ -24,6 +26,22 @@ public:
     {
         bool save = false;
         FileDialog shown;
+    };
+    struct TextBox
+    {
+        QString prompt;
+        QString title;
+        QString initialText;
+    };
+    struct Page
+    {
+        QWidget *widget = nullptr;
+        QString seen; // what onPrint looked at while the page was printed
+    };
+    struct Start
+    {
+        QString program;
+        QStringList arguments;
     };
 
     void showMessage(QWidget *, const QString &text, const QString &title) override
@@ -50,17 +68,51 @@ public:
         return fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst();
     }
 
+    std::optional<QString> askText(QWidget *, const QString &prompt, const QString &title,
+                                   const QString &initialText) override
+    {
+        textBoxes.append({prompt, title, initialText});
+        return typedTexts.isEmpty() ? std::nullopt : typedTexts.takeFirst();
+    }
+
+    void choosePrinter(QWidget *) override { ++printerSetups; }
+
+    PrintResult printImage(QWidget *widget) override
+    {
+        printed.append({widget, onPrint ? onPrint() : QString()});
+        if (printWith)
+            return printWith(widget);
+        return printerWorks ? PrintResult{true, {}}
+                            : PrintResult{false, QStringLiteral("Out of paper.")};
+    }
+
+    bool startProgram(const QString &program, const QStringList &arguments) override
+    {
+        started.append({program, arguments});
+        return installedPrograms.contains(program);
+    }
+
     void setBusyPointer(bool busy) override { this->busy = busy; }
 
     // What the program showed and asked.
     QList<Message> messages;
     QList<Message> questions;
     QList<Dialog> dialogs;
+    QList<TextBox> textBoxes;
+    QList<Page> printed;
+    QList<Start> started;
+    int printerSetups = 0;
     bool busy = false;
 
     // How the crew answers, in order; nullopt cancels a file dialog.
     QList<Answer> answers;
     QList<std::optional<QString>> fileChoices;
+    QList<std::optional<QString>> typedTexts;
+    bool printerWorks = true;
+    std::function<QString()> onPrint;
+    // A real printer to hand the page to, for the tests that look at it.
+    std::function<PrintResult(QWidget *)> printWith;
+    QStringList installedPrograms;
 };
 
 } // namespace quorvel
