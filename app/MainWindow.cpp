@@ -22,6 +22,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <cstdlib>
+
 namespace quorvel {
 
 namespace Layout = MainWindowLayout;
@@ -60,7 +62,8 @@ bool isFocusMoveBetweenCells(Qt::FocusReason reason)
 } // namespace
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
-    : QMainWindow(parent), desktop_(desktop), document_(programFolder.toStdString()),
+    : QMainWindow(parent), desktop_(desktop),
+      folders_(LocateProgramFolders(programFolder.toStdString(), std::getenv)), document_(folders_),
       programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
@@ -71,6 +74,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     connect(activationWatcher_, &ActivationWatcher::returnedFromOwnWindow, this,
             &MainWindow::runActivationSteps);
 
+    PrepareDataFolder(folders_);
     document_.readSettings();
     document_.currentFile().makeUntitled();
     fileCommands_ = new FileCommands(document_, desktop_, this);

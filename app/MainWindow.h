@@ -105,6 +105,7 @@ private:
     [[nodiscard]] bool canTakeFocus(const QWidget *widget) const;
 
     Desktop &desktop_;
+    ProgramFolders folders_;
     RaceDocument document_;
     Menu menu_;
     QGroupBox *projections_ = nullptr;

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -63,6 +64,8 @@ struct Window
         QCoreApplication::processEvents();
     }
     QTemporaryDir folder;
+    // A data folder beside the program keeps the run out of the user's own.
+    bool prepared = QDir(folder.path()).mkpath(QStringLiteral("lqrfiles"));
     SilentDesktop desktop;
     MainWindow window{folder.path(), desktop};
 };

@@ -34,17 +34,11 @@ std::string ComputeDisplayName(std::string_view currentFile, std::string_view da
     return slash == std::string::npos ? upperFile : upperFile.substr(slash + 1);
 }
 
-CurrentFile::CurrentFile(std::string programFolder) : programFolder_(std::move(programFolder))
+CurrentFile::CurrentFile(std::string dataFolder) : dataFolder_(std::move(dataFolder))
 {
-    while (programFolder_.size() > 1 && programFolder_.back() == '/')
-        programFolder_.pop_back();
+    while (dataFolder_.size() > 1 && dataFolder_.back() == '/')
+        dataFolder_.pop_back();
     refreshDisplayName();
-}
-
-std::string CurrentFile::dataFolder() const
-{
-    const std::string_view base = programFolder_ == "/" ? "" : std::string_view(programFolder_);
-    return std::string(base) + '/' + std::string(DataFolderName);
 }
 
 std::string CurrentFile::fileName() const
@@ -66,7 +60,7 @@ void CurrentFile::makeUntitled()
 
 void CurrentFile::refreshDisplayName()
 {
-    displayName_ = ComputeDisplayName(path_, dataFolder());
+    displayName_ = ComputeDisplayName(path_, dataFolder_);
 }
 
 std::string CurrentFile::activationCaption() const

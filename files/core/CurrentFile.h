@@ -21,16 +21,15 @@ inline constexpr std::string_view DataFolderName = "lqrfiles";
 class CurrentFile
 {
 public:
-    // programFolder: the folder holding the program, without a trailing '/'.
-    explicit CurrentFile(std::string programFolder);
+    // The folder the file dialogs start in and display names are taken
+    // below.
+    explicit CurrentFile(std::string dataFolder);
 
     // The path, or "Untitled".
     [[nodiscard]] const std::string &path() const { return path_; }
     [[nodiscard]] bool isUntitled() const { return path_ == UntitledFile; }
     [[nodiscard]] const std::string &displayName() const { return displayName_; }
-    [[nodiscard]] const std::string &programFolder() const { return programFolder_; }
-    // Where the file dialogs start; the program does not create it.
-    [[nodiscard]] std::string dataFolder() const;
+    [[nodiscard]] const std::string &dataFolder() const { return dataFolder_; }
     // The part after the last '/', in its own letter case: the file
     // dialogs' initial name.
     [[nodiscard]] std::string fileName() const;
@@ -46,7 +45,7 @@ public:
     [[nodiscard]] std::string fileCaption() const;
 
 private:
-    std::string programFolder_;
+    std::string dataFolder_;
     std::string path_{UntitledFile};
     std::string displayName_;
 };

@@ -1,8 +1,16 @@
 #include "RaceDocument.h"
 
+#include <filesystem>
+
 namespace quorvel {
 
-RaceDocument::RaceDocument(std::string programFolder) : currentFile_(std::move(programFolder)) {}
+RaceDocument::RaceDocument(const ProgramFolders &folders)
+    : currentFile_(folders.dataFolder), settingsPath_(folders.settingsFile)
+{}
+
+RaceDocument::RaceDocument(const std::string &programFolder)
+    : RaceDocument(ProgramFolders::besideProgram(programFolder))
+{}
 
 RecalculationOutcome RaceDocument::startNew()
 {
@@ -58,11 +66,6 @@ RaceFileContents RaceDocument::fileContents() const
     return contents;
 }
 
-std::string RaceDocument::settingsPath() const
-{
-    return currentFile_.programFolder() + '/' + std::string(SettingsFileName);
-}
-
 void RaceDocument::readSettings()
 {
     settings_ = ReadSettingsFile(settingsPath());
@@ -70,7 +73,11 @@ void RaceDocument::readSettings()
 
 FileWriteResult RaceDocument::writeSettings() const
 {
-    return WriteSettingsFile(settingsPath(), settings_);
+    // The user's own settings folder may not be there yet.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(settingsPath_).parent_path(),
+                                        ignored);
+    return WriteSettingsFile(settingsPath_, settings_);
 }
 
 } // namespace quorvel

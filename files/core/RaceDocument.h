@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "CurrentFile.h"
+#include "ProgramFolders.h"
 #include "RaceFile.h"
 #include "RaceSheet.h"
 #include "RecalculateSheet.h"
@@ -18,7 +19,9 @@ namespace quorvel {
 class RaceDocument
 {
 public:
-    explicit RaceDocument(std::string programFolder);
+    explicit RaceDocument(const ProgramFolders &folders);
+    // Everything beside the program.
+    explicit RaceDocument(const std::string &programFolder);
 
     [[nodiscard]] RaceSheet &sheet() { return sheet_; }
     [[nodiscard]] const RaceSheet &sheet() const { return sheet_; }
@@ -58,8 +61,7 @@ public:
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
-    // The settings file lies in the program folder.
-    [[nodiscard]] std::string settingsPath() const;
+    [[nodiscard]] const std::string &settingsPath() const { return settingsPath_; }
     void readSettings();
     FileWriteResult writeSettings() const;
 
@@ -69,6 +71,7 @@ private:
     std::int16_t inputMode_ = 0;
     CarriedSettings settings_;
     CurrentFile currentFile_;
+    std::string settingsPath_;
 };
 
 } // namespace quorvel

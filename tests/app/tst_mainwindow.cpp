@@ -33,6 +33,7 @@ public:
     ProgramFolder()
     {
         QDir(dir_.path()).mkpath(QStringLiteral("kvtext"));
+        QDir(dir_.path()).mkpath(QStringLiteral("lqrfiles"));
         QFile::copy(QStringLiteral(QUORVEL_HELP_TEXTS), helpFile());
     }
     [[nodiscard]] QString path() const { return dir_.path(); }

@@ -100,6 +100,7 @@ private:
 void TestReport::init()
 {
     folder_ = std::make_unique<QTemporaryDir>();
+    QDir(folder_->path()).mkpath(QStringLiteral("lqrfiles"));
     desktop_ = std::make_unique<ScriptedDesktop>();
     window_ = std::make_unique<MainWindow>(folder_->path(), *desktop_);
     window_->show();

@@ -1,5 +1,6 @@
 #include "CurrentFile.h"
 #include "FileTestSupport.h"
+#include "ProgramFolders.h"
 
 #include <QTest>
 
@@ -13,9 +14,10 @@ class CurrentFileTest : public QObject
 private slots:
     void startsUntitled()
     {
-        CurrentFile file("/opt/quorvel/");
+        CurrentFile file("/opt/quorvel/lqrfiles/");
         QCOMPARE(file.dataFolder(), std::string("/opt/quorvel/lqrfiles"));
-        QCOMPARE(CurrentFile("/").dataFolder(), std::string("/lqrfiles"));
+        QCOMPARE(ProgramFolders::besideProgram("/opt/quorvel").dataFolder,
+                 std::string("/opt/quorvel/lqrfiles"));
         QVERIFY(file.isUntitled());
         QCOMPARE(file.path(), std::string("Untitled"));
         QCOMPARE(file.activationCaption(), std::string("Quorvel - Dunmere   [ UNTITLED ]"));
@@ -60,7 +62,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, displayName);
-        CurrentFile file("/opt/quorvel");
+        CurrentFile file("/opt/quorvel/lqrfiles");
         file.tieTo(str(path));
         QVERIFY(!file.isUntitled());
         QCOMPARE(file.path(), str(path));
