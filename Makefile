@@ -7,10 +7,12 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Compiler, build tools, Qt 6 (Widgets, PrintSupport, Test), Google Benchmark,
 # clang with its sanitizer and libFuzzer runtimes for the fuzz smoke tests.
 # Fonts the window's layout fits, a virtual X server to run it without a
-# screen, and pdftoppm for the tests that look at a printed page.
+# screen, pdftoppm for the tests that look at a printed page, the desktop
+# entry and AppStream validators, and dpkg-dev for building the .deb.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             libbenchmark-dev clang libclang-rt-14-dev \
-            fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils
+            fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils \
+            desktop-file-utils appstream dpkg-dev
 
 .PHONY: run test build packages
 
