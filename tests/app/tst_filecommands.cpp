@@ -337,16 +337,17 @@ void TestFileCommands::closeBoxCancelKeepsTheWindow()
 
 void TestFileCommands::failedWriteKeepsOldFileAndSheet_data()
 {
-    QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("file size limit") << false;
-    QTest::newRow("read-only folder") << true;
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("full file system") << "full";
+    QTest::newRow("read-only folder") << "read-only";
+    QTest::newRow("path that is a folder") << "folder";
 }
 
 void TestFileCommands::failedWriteKeepsOldFileAndSheet()
 {
-    QFETCH(bool, readOnlyFolder);
-    if (readOnlyFolder && geteuid() == 0)
-        QSKIP("permission bits do not stop root from writing");
+    QFETCH(QString, failure);
+    if (failure == QLatin1String("read-only") && geteuid() == 0)
+        QSKIP("permission bits do not stop root; this runs again unprivileged");
 
     const QString path = dataPath(QStringLiteral("race.lqr"));
     writeAll(path, raceFileWithUnitSystem(0));
@@ -355,31 +356,42 @@ void TestFileCommands::failedWriteKeepsOldFileAndSheet()
     const QByteArray old = readAll(path);
     typeInto(132, QStringLiteral("24"));
     const QString title = window_->windowTitle();
+    QSignalSpy ending(window_.get(), &MainWindow::endRequested);
+    // Save onto the race file, or Save As onto the folder beside it.
+    const QString target =
+        failure == QLatin1String("folder") ? dataPath(QStringLiteral("2003")) : path;
 
     {
+        // A file-size limit fails the write the way a full disk does, also
+        // for root.
         std::unique_ptr<WritesFail> limit;
-        if (readOnlyFolder)
-            QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner);
-        else
+        if (failure == QLatin1String("full"))
             limit = std::make_unique<WritesFail>();
-        window_->menu().save->trigger();
+        if (failure == QLatin1String("read-only"))
+            QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner);
+        desktop_->fileChoices = {target};
+        window_->menu().saveAs->trigger();
         // Exit answered Yes with a write that fails keeps the program running.
-        QSignalSpy ending(window_.get(), &MainWindow::endRequested);
         desktop_->answers = {Answer::Yes};
-        desktop_->fileChoices = {dataPath(QStringLiteral("other"))};
+        desktop_->fileChoices = {target};
         window_->menu().exit->trigger();
-        QCOMPARE(ending.size(), 0);
     }
     QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    QCOMPARE(ending.size(), 0);
+    QVERIFY(window_->isVisible());
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(dataFolder()).entryList(QDir::Files), QStringList{QStringLiteral("race.lqr")});
     QCOMPARE(desktop_->messages.size(), 2);
-    QVERIFY(desktop_->messages.first().text.contains(path));
+    QVERIFY(desktop_->messages.first().text.contains(target));
     QVERIFY(desktop_->messages.first().text.contains(QLatin1String("unchanged")));
     QCOMPARE(window_->windowTitle(), title);
     QCOMPARE(window_->document().currentFile().path(), path.toStdString());
     QCOMPARE(shown(132), QStringLiteral("24"));
+
+    // Once the cause is gone, the same sheet saves.
+    window_->menu().save->trigger();
+    QCOMPARE(lines(readAll(path)).at(3 + 132), QByteArray("24\r"));
 }
 
 void TestFileCommands::roundTripThroughTheWindow()
