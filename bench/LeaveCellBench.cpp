@@ -78,9 +78,10 @@ void BM_LeaveCellNothingChanges(benchmark::State &state)
 }
 BENCHMARK(BM_LeaveCellNothingChanges)->Repetitions(10)->ReportAggregatesOnly(true);
 
-void BM_LeaveCellEveryResultChanges(benchmark::State &state)
+// Every result depends on the lap length; switch it between runs. With
+// `painted`, the repaint the change schedules is done as well.
+void BM_LeaveCell(benchmark::State &state, bool painted)
 {
-    // Every result depends on the lap length; switch it between runs.
     Window w;
     quorvel::RaceSheet &sheet = w.window.document().sheet();
     bool longer = false;
@@ -88,24 +89,16 @@ void BM_LeaveCellEveryResultChanges(benchmark::State &state)
         longer = !longer;
         sheet.setText(LapLength, longer ? "2.6" : "2.5");
         w.window.recalculate();
+        if (painted)
+            QCoreApplication::processEvents();
     }
 }
-BENCHMARK(BM_LeaveCellEveryResultChanges)->Repetitions(10)->ReportAggregatesOnly(true);
-
-void BM_LeaveCellEveryResultChangesPainted(benchmark::State &state)
-{
-    // The same, with the repaint the change schedules done as well.
-    Window w;
-    quorvel::RaceSheet &sheet = w.window.document().sheet();
-    bool longer = false;
-    for (auto _ : state) {
-        longer = !longer;
-        sheet.setText(LapLength, longer ? "2.6" : "2.5");
-        w.window.recalculate();
-        QCoreApplication::processEvents();
-    }
-}
-BENCHMARK(BM_LeaveCellEveryResultChangesPainted)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_LeaveCell, EveryResultChanges, false)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_LeaveCell, EveryResultChangesPainted, true)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 
