@@ -116,6 +116,29 @@ std::string NormaliseLineBreaks(std::string_view text)
     return result;
 }
 
+std::string CommentFileText(std::string_view comment)
+{
+    // A comment line that reads like the end marker would end the comment
+    // there on reading and lose the rest; a blank after it keeps it a line
+    // of the comment.
+    const std::string lines = NormaliseLineBreaks(comment);
+    std::string text;
+    text.reserve(lines.size() + 8);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = lines.find(LineEnd, start);
+        const std::string_view line =
+            std::string_view(lines).substr(start, end == std::string::npos ? end : end - start);
+        text += line;
+        if (line == CommentEndMarker)
+            text += ' ';
+        if (end == std::string::npos)
+            return text;
+        text += LineEnd;
+        start = end + LineEnd.size();
+    }
+}
+
 std::string SerializeRaceFile(const RaceFileContents &contents)
 {
     std::string bytes;
@@ -128,7 +151,7 @@ std::string SerializeRaceFile(const RaceFileContents &contents)
         bytes += CellFileText(cell);
         bytes += LineEnd;
     }
-    bytes += NormaliseLineBreaks(contents.comment);
+    bytes += CommentFileText(contents.comment);
     bytes += LineEnd;
     bytes += CommentEndMarker;
     bytes += LineEnd;

@@ -62,6 +62,11 @@ std::string SerializeRaceFile(const RaceFileContents &contents);
 // How a cell text is written on its line.
 std::string CellFileText(std::string_view text);
 
+// How the comment is written: line breaks of any kind as CR LF, and a line
+// that reads like the end marker with a blank after it, so that nothing
+// after it is lost.
+std::string CommentFileText(std::string_view comment);
+
 // Comment line breaks of any kind become CR LF.
 std::string NormaliseLineBreaks(std::string_view text);
 

@@ -168,6 +168,10 @@ private slots:
             textRow(text) << QByteArray(text) << QByteArray(text);
         QTest::newRow("line feeds") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n");
         QTest::newRow("carriage returns") << QByteArray("a\rb") << QByteArray("a\r\nb");
+        // A line like the end marker keeps what follows it, with a blank added.
+        QTest::newRow("end marker inside") << QByteArray("first\r\n-9999\r\n 7 \r\nlast")
+                                           << QByteArray("first\r\n-9999 \r\n 7 \r\nlast");
+        QTest::newRow("end marker last") << QByteArray("a\n-9999") << QByteArray("a\r\n-9999 ");
     }
 
     void commentSurvivesRepeatedCycles()
