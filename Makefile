@@ -10,7 +10,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # screen, pdftoppm for the tests that look at a printed page, the desktop
 # entry and AppStream validators, and dpkg-dev for building the .deb.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
-            libbenchmark-dev clang libclang-rt-14-dev \
+            libbenchmark-dev clang libclang-rt-14-dev libxcb1-dev \
             fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils \
             desktop-file-utils appstream dpkg-dev
 
