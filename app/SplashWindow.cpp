@@ -18,9 +18,8 @@ constexpr TwipsRect ProgramName = {0, 3795, 4935, 495};
 QFont splashFont(qreal points)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("MS Sans Serif")});
     font.setPointSizeF(points);
     font.setBold(true);
     return font;

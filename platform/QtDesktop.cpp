@@ -99,15 +99,22 @@ std::optional<QString> QtDesktop::askText(QWidget *parent, const QString &prompt
     return box.textValue();
 }
 
+WindowPrinter &QtDesktop::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<WindowPrinter>();
+    return *printer_;
+}
+
 void QtDesktop::choosePrinter(QWidget *parent)
 {
-    printer_.chooseInDialog(parent);
+    printer().chooseInDialog(parent);
     giveFocusBack(parent);
 }
 
 Desktop::PrintResult QtDesktop::printImage(QWidget *widget)
 {
-    return printer_.print(widget);
+    return printer().print(widget);
 }
 
 bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)

@@ -3,6 +3,8 @@
 #include "Desktop.h"
 #include "WindowPrinter.h"
 
+#include <memory>
+
 namespace quorvel {
 
 class QtDesktop final : public Desktop
@@ -25,7 +27,11 @@ public:
     void setBusyPointer(bool busy) override;
 
 private:
-    WindowPrinter printer_;
+    // Made on first use: a printer loads the whole printing system, which
+    // start-up has no need of.
+    WindowPrinter &printer();
+
+    std::unique_ptr<WindowPrinter> printer_;
     bool busy_ = false;
 };
 
