@@ -8,11 +8,13 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # clang with its sanitizer and libFuzzer runtimes for the fuzz smoke tests.
 # Fonts the window's layout fits, a virtual X server to run it without a
 # screen, pdftoppm for the tests that look at a printed page, the desktop
-# entry and AppStream validators, and dpkg-dev for building the .deb.
+# entry and AppStream validators, dpkg-dev for building the .deb, and
+# xdotool and ImageMagick to type into the real window on the virtual X
+# server and photograph it when the end-to-end test fails.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             libbenchmark-dev clang libclang-rt-14-dev libxcb1-dev \
             fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils \
-            desktop-file-utils appstream dpkg-dev
+            desktop-file-utils appstream dpkg-dev xdotool imagemagick
 
 .PHONY: run test build packages
 
