@@ -3,6 +3,7 @@
 // bytes, reading must not crash, and a race that was read must survive being
 // saved and opened again with every cell in its place.
 
+#include "ByteSource.h"
 #include "RaceFile.h"
 
 #include <algorithm>
@@ -18,17 +19,7 @@ namespace {
 
 using namespace quorvel;
 
-// Reads the fuzzer's bytes in place. The readers only take characters out,
-// so the buffer is never written through the cast.
-class ByteSource : public std::streambuf
-{
-public:
-    explicit ByteSource(std::string_view bytes)
-    {
-        char *begin = const_cast<char *>(bytes.data());
-        setg(begin, begin, begin + bytes.size());
-    }
-};
+using fuzz::ByteSource;
 
 RaceFileReadResult Parse(std::string_view bytes)
 {

@@ -1,6 +1,7 @@
 // The settings file is read at every start; a damaged one must never stop
 // the program, and what it gives must survive being written back.
 
+#include "ByteSource.h"
 #include "RaceFile.h"
 #include "SettingsFile.h"
 
@@ -16,17 +17,7 @@ namespace {
 
 using namespace quorvel;
 
-// Reads the fuzzer's bytes in place. The readers only take characters out,
-// so the buffer is never written through the cast.
-class ByteSource : public std::streambuf
-{
-public:
-    explicit ByteSource(std::string_view bytes)
-    {
-        char *begin = const_cast<char *>(bytes.data());
-        setg(begin, begin, begin + bytes.size());
-    }
-};
+using fuzz::ByteSource;
 
 CarriedSettings Parse(std::string_view bytes)
 {
