@@ -10,6 +10,7 @@
 #include "HelpViewer.h"
 #include "MainWindowLayout.h"
 #include "PrintCommand.h"
+#include "ProgramFont.h"
 #include "Resources.h"
 #include "SheetView.h"
 
@@ -38,20 +39,6 @@ const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char('
 // The panel of "Total Gallons Added": its H Hour cell is typed into only in
 // gallons mode, so a click on it takes the crew nowhere.
 constexpr int GallonsCaption = static_cast<int>(Row::GallonsAdded);
-
-QFont windowFont()
-{
-    // The layout was drawn for a narrow bold sans serif at 8.25 points;
-    // these come closest on a Linux desktop. The families a Debian desktop
-    // has come first: each missing one costs a fontconfig fallback at start.
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("MS Sans Serif")});
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
 
 bool isFocusMoveBetweenCells(Qt::FocusReason reason)
 {
@@ -197,7 +184,8 @@ void MainWindow::buildWindow(double dotsPerInch)
 {
     const auto px = [dotsPerInch](const TwipsRect &r) { return TwipsToPixels(r, dotsPerInch); };
     auto *client = new QWidget(this);
-    client->setFont(windowFont());
+    // The layout was drawn for 8.25 points.
+    client->setFont(ProgramFont(8.25));
     client->setFixedSize(TwipsToPixels(Layout::ClientWidth, dotsPerInch),
                          TwipsToPixels(Layout::ClientHeight, dotsPerInch));
     setCentralWidget(client);
@@ -342,6 +330,15 @@ void MainWindow::queueFocusMove(bool forward)
         this, [this, forward] { moveFocus(forward); }, Qt::QueuedConnection);
 }
 
+bool MainWindow::isColumnHeading(const QObject *object) const
+{
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (object == sheetView_->columnHeading(column))
+            return true;
+    }
+    return false;
+}
+
 bool MainWindow::canTakeFocus(const QWidget *widget) const
 {
     return widget && widget->isVisibleTo(this) && widget->isEnabled();
@@ -361,7 +358,7 @@ void MainWindow::captionClicked(int panel)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress &&
-        (watched == testConditions_ || qobject_cast<QLabel *>(watched))) {
+        (watched == testConditions_ || isColumnHeading(watched))) {
         // A click on the grid's background or a column heading commits the
         // cell being typed in without moving on to another.
         focusButton_->setFocus(Qt::OtherFocusReason);

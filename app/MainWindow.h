@@ -103,6 +103,7 @@ private:
     void captionClicked(int panel);
     void warnAboutCautionUsage();
     [[nodiscard]] bool canTakeFocus(const QWidget *widget) const;
+    [[nodiscard]] bool isColumnHeading(const QObject *object) const;
 
     Desktop &desktop_;
     ProgramFolders folders_;

@@ -1,5 +1,6 @@
 #include "SplashWindow.h"
 
+#include "ProgramFont.h"
 #include "Resources.h"
 #include "Twips.h"
 
@@ -15,16 +16,6 @@ constexpr TwipsRect MakerName = {180, 120, 4635, 435};
 constexpr TwipsRect Picture = {840, 600, 3375, 3105};
 constexpr TwipsRect ProgramName = {0, 3795, 4935, 495};
 
-QFont splashFont(qreal points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("MS Sans Serif")});
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
-
 } // namespace
 
 SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
@@ -38,7 +29,7 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::Base));
     setPalette(colours);
-    setFont(splashFont(18));
+    setFont(ProgramFont(18));
 
     auto *maker = new QLabel(QStringLiteral("Dunmere Inc."), this);
     maker->setAlignment(Qt::AlignCenter);
@@ -51,7 +42,7 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
 
     auto *name = new QLabel(QStringLiteral("Quorvel v1.1"), this);
     name->setAlignment(Qt::AlignCenter);
-    name->setFont(splashFont(13.5));
+    name->setFont(ProgramFont(13.5));
     QPalette blue = name->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     name->setPalette(blue);

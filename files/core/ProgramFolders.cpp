@@ -20,6 +20,14 @@ bool writable(const fs::path &path)
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+// Without an error code these throw on an unreadable folder, and start-up
+// must not end there.
+bool pathExists(const fs::path &path)
+{
+    std::error_code ignored;
+    return fs::exists(path, ignored);
+}
+
 bool isDirectory(const fs::path &path)
 {
     std::error_code ignored;
@@ -55,7 +63,7 @@ ProgramFolders LocateProgramFolders(const std::string &programFolder,
     ProgramFolders folders = ProgramFolders::besideProgram(programFolder);
     const fs::path settings(folders.settingsFile);
     const bool settingsWritable =
-        fs::exists(settings) ? writable(settings) : writable(fs::path(programFolder));
+        pathExists(settings) ? writable(settings) : writable(fs::path(programFolder));
     if (!settingsWritable)
         folders.settingsFile = (userFolder(environment, "XDG_CONFIG_HOME", ".config") /
                                 ApplicationFolder / SettingsFileName)
