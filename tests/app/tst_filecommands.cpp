@@ -8,6 +8,7 @@
 #include "MainWindow.h"
 #include "ScriptedDesktop.h"
 #include "SheetView.h"
+#include "WindowTestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -119,11 +120,6 @@ private:
         QCoreApplication::processEvents();
     }
     QString shown(int cell) const { return window_->sheetView().cellEdit(cell)->text(); }
-    void settle() const
-    {
-        for (int round = 0; round < 3; ++round)
-            QCoreApplication::processEvents();
-    }
 
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<ScriptedDesktop> desktop_;
@@ -144,7 +140,7 @@ void TestFileCommands::restart()
     window_ = std::make_unique<MainWindow>(folder_->path(), *desktop_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    settle();
+    Settle();
 }
 
 void TestFileCommands::cleanup()
@@ -183,7 +179,7 @@ void TestFileCommands::newRace()
         desktop_->fileChoices = {dataPath(QStringLiteral("kept"))};
 
     window_->menu().newRace->trigger();
-    settle();
+    Settle();
 
     QCOMPARE(desktop_->questions.size(), 1);
     QCOMPARE(desktop_->questions.first().text, FileCommands::NewQuestion);
@@ -409,7 +405,7 @@ void TestFileCommands::roundTripThroughTheWindow()
     QTest::keyClicks(comments->textBox(), QStringLiteral("wind from turn 3"));
     QVERIFY(comments->isVisible()); // Enter made a new line, nothing else
     comments->close();
-    settle();
+    Settle();
     const std::string comment = window_->document().comment();
     QCOMPARE(comment, std::string("Dry track\r\nwind from turn 3"));
 
@@ -474,7 +470,7 @@ void TestFileCommands::commentsWindowClosingRules()
 
     // Another application taking the focus leaves it open.
     emit qGuiApp->focusWindowChanged(nullptr);
-    settle();
+    Settle();
     QVERIFY(comments);
 
     // The crew going back to the main window closes it, and the main window
@@ -504,7 +500,7 @@ void TestFileCommands::commentsTypingLimit()
     QCOMPARE(comments->textBox()->toPlainText().size(), 1000);
     QCOMPARE(window_->document().comment().size(), std::size_t(1000));
     comments->close();
-    settle();
+    Settle();
 
     // A longer comment from a file is shown whole and can be shortened.
     const std::string longer(1500, 'b');

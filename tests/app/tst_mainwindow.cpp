@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "ScriptedDesktop.h"
 #include "SheetView.h"
+#include "WindowTestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -89,21 +90,15 @@ private slots:
 private:
     CellEdit *cell(int index) const { return window_->sheetView().cellEdit(index); }
     QWidget *focused() const { return QApplication::focusWidget(); }
-    // Queued moves and the warnings they queue in turn.
-    void settle() const
-    {
-        for (int round = 0; round < 3; ++round)
-            QCoreApplication::processEvents();
-    }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(focused(), key, modifiers);
-        settle();
+        Settle();
     }
     void focusCell(int index)
     {
         cell(index)->setFocus(Qt::OtherFocusReason);
-        settle();
+        Settle();
     }
     void typeInto(int index, const char *text)
     {
@@ -127,7 +122,7 @@ void TestMainWindow::init()
     window_ = std::make_unique<MainWindow>(folder_->path(), *desktop_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    settle();
+    Settle();
 }
 
 void TestMainWindow::cleanup()
@@ -164,6 +159,9 @@ void TestMainWindow::typingTheWorkedExample()
         QCOMPARE(shown(index), QString::fromLatin1(text));
     QVERIFY(desktop_->messages.isEmpty());
     QVERIFY(!window_->sheetView().captionPanel(132)->showsMissingInput());
+    // The empty 3rd Pit lap is behind the 2nd Pit's 85, and shows it.
+    QVERIFY(cell(57 + 7)->showsContradiction());
+    QVERIFY(!cell(38 + 7)->showsContradiction());
 }
 
 void TestMainWindow::navigation_data()
@@ -271,7 +269,7 @@ void TestMainWindow::captionClicks()
     focusCell(139);
 
     QTest::mouseClick(window_->sheetView().captionPanel(panel), Qt::LeftButton);
-    settle();
+    Settle();
     QWidget *target = expected < 0 ? cell(139) : cell(expected);
     QCOMPARE(focused(), target);
     if (expected >= 0)
@@ -285,7 +283,7 @@ void TestMainWindow::gridFrameAndHeadingClicksCommit()
     QVERIFY(window_->sheetView().captionPanel(134)->showsMissingInput());
 
     QTest::mouseClick(window_->sheetView().columnHeading(0), Qt::LeftButton);
-    settle();
+    Settle();
     QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
     QVERIFY(!window_->sheetView().captionPanel(134)->showsMissingInput());
 
@@ -293,11 +291,11 @@ void TestMainWindow::gridFrameAndHeadingClicksCommit()
     focusCell(132);
     QTest::keyClicks(focused(), QStringLiteral("22"));
     QTest::mouseClick(window_->testConditionsFrame(), Qt::LeftButton, {}, QPoint(5, 200));
-    settle();
+    Settle();
     QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
     QVERIFY(!window_->sheetView().captionPanel(132)->showsMissingInput());
     QTest::mouseClick(window_->testConditionsFrame(), Qt::LeftButton, {}, QPoint(5, 200));
-    settle();
+    Settle();
     QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
 }
 
@@ -326,7 +324,7 @@ void TestMainWindow::cautionWarningOncePerRecalculation()
 
     // Every later recalculation warns again while the value stays; 30 is fine.
     QTest::mouseClick(window_->recalculateButton(), Qt::LeftButton);
-    settle();
+    Settle();
     QCOMPARE(desktop_->messages.size(), 2);
     focusCell(135);
     QTest::keyClicks(focused(), QStringLiteral("30"));
@@ -347,7 +345,7 @@ void TestMainWindow::returningFromOwnWindowRunsActivation()
     window_->document().sheet().setText(135, "25");
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    settle();
+    Settle();
     QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
     QCOMPARE(desktop_->messages.size(), 1);
 }
@@ -364,7 +362,7 @@ void TestMainWindow::otherWindowsDoNotRunActivation()
     window_->document().sheet().setText(135, "25");
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    settle();
+    Settle();
     QVERIFY(desktop_->messages.isEmpty());
 }
 
@@ -373,7 +371,7 @@ void TestMainWindow::anotherApplicationDoesNotRunActivation()
     window_->document().sheet().setText(135, "25");
     emit qGuiApp->focusWindowChanged(nullptr);
     emit qGuiApp->focusWindowChanged(window_->windowHandle());
-    settle();
+    Settle();
     QVERIFY(desktop_->messages.isEmpty());
 }
 

@@ -65,31 +65,28 @@ screenshot() {
     fi
 }
 
-stop_app() {
-    [ -n "$APP_PID" ] || return 0
-    if kill -0 "$APP_PID" 2>/dev/null; then
-        kill -TERM "$APP_PID" 2>/dev/null
+# Asks a process to end, gives it two seconds, then ends it.
+stop_process() {
+    [ -n "$1" ] || return 0
+    if kill -0 "$1" 2>/dev/null; then
+        kill -TERM "$1" 2>/dev/null
         for _ in $(seq 20); do
-            kill -0 "$APP_PID" 2>/dev/null || break
+            kill -0 "$1" 2>/dev/null || break
             sleep 0.1
         done
-        kill -KILL "$APP_PID" 2>/dev/null
+        kill -KILL "$1" 2>/dev/null
     fi
-    wait "$APP_PID" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
+
+stop_app() {
+    stop_process "$APP_PID"
     APP_PID=
 }
 
 cleanup() {
     stop_app
-    if [ -n "$XVFB_PID" ]; then
-        kill -TERM "$XVFB_PID" 2>/dev/null
-        for _ in $(seq 20); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -KILL "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    stop_process "$XVFB_PID"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
