@@ -16,6 +16,7 @@ constexpr qreal PointStep = 0.25;
 CaptionPanel::CaptionPanel(int panel, const QString &caption, QWidget *parent)
     : QLabel(caption, parent), panel_(panel)
 {
+    setObjectName(QStringLiteral("caption%1").arg(panel));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
     setAlignment(Qt::AlignCenter);

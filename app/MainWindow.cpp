@@ -14,6 +14,7 @@
 #include "Resources.h"
 #include "SheetView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -31,8 +32,6 @@ namespace Layout = MainWindowLayout;
 
 namespace {
 
-const QString CautionUsageWarning =
-    QStringLiteral("'Caution Lap % Usage' should be between 30% to 100%.");
 const QString ProgramTitle = QStringLiteral("Quorvel");
 // "Help" stands well apart from the other entries on the menu bar.
 const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
@@ -164,20 +163,30 @@ QString MainWindow::helpFilePath(const QString &programFolder)
 
 void MainWindow::buildMenu()
 {
+    // Each item carries its command's name, so scripts and tests find it as
+    // a crew does, by what it is rather than where it stands.
+    const auto add = [](QWidget *menu, const char *name, const char *caption) {
+        auto *action = new QAction(QString::fromLatin1(caption), menu);
+        action->setObjectName(QString::fromLatin1(name));
+        menu->addAction(action);
+        return action;
+    };
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    menu_.newRace = file->addAction(QStringLiteral("New"));
-    menu_.open = file->addAction(QStringLiteral("Open"));
-    menu_.save = file->addAction(QStringLiteral("Save"));
-    menu_.saveAs = file->addAction(QStringLiteral("Save As"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    menu_.newRace = add(file, "mnuNew", "New");
+    menu_.open = add(file, "mnuOpen", "Open");
+    menu_.save = add(file, "mnuSave", "Save");
+    menu_.saveAs = add(file, "mnuSaveAs", "Save As");
     file->addSeparator();
-    menu_.print = file->addAction(QStringLiteral("Print"));
-    menu_.printSetup = file->addAction(QStringLiteral("Print Setup"));
+    menu_.print = add(file, "mnuPrint", "Print");
+    menu_.printSetup = add(file, "mnuPrintSetup", "Print Setup");
     file->addSeparator();
-    menu_.exit = file->addAction(QStringLiteral("Exit"));
-    menu_.comments = menuBar()->addAction(QStringLiteral("Comments"));
+    menu_.exit = add(file, "mnuExit", "Exit");
+    menu_.comments = add(menuBar(), "mnuComments", "Comments");
     QMenu *help = menuBar()->addMenu(HelpMenuTitle);
-    menu_.programHelp = help->addAction(QStringLiteral("Program Help"));
-    menu_.about = help->addAction(QStringLiteral("About Quorvel"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    menu_.programHelp = add(help, "mnuHelpHelp", "Program Help");
+    menu_.about = add(help, "mnuAbout", "About Quorvel");
 }
 
 void MainWindow::buildWindow(double dotsPerInch)
@@ -193,6 +202,7 @@ void MainWindow::buildWindow(double dotsPerInch)
 
     for (const Layout::Frame &frame : Layout::Frames) {
         auto *box = new QGroupBox(QString::fromLatin1(frame.title), client);
+        box->setObjectName(QString::fromLatin1(frame.name));
         box->setGeometry(px(frame.rect));
         switch (frame.id) {
         case Layout::Container::Projections:
@@ -218,6 +228,7 @@ void MainWindow::buildWindow(double dotsPerInch)
     helpBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     recalculateButton_ = new QPushButton(QStringLiteral("Clc"), client);
+    recalculateButton_->setObjectName(QStringLiteral("recalculateButton"));
     recalculateButton_->setGeometry(px(Layout::RecalculateButton));
     connect(recalculateButton_, &QPushButton::clicked, this, &MainWindow::recalculate);
     focusButton_ = new QPushButton(QStringLiteral("Command1"), client);
@@ -299,7 +310,7 @@ void MainWindow::warnIfDue(const RecalculationOutcome &outcome)
 void MainWindow::warnAboutCautionUsage()
 {
     warningQueued_ = false;
-    desktop_.showMessage(this, CautionUsageWarning, ProgramTitle);
+    desktop_.showMessage(this, QString::fromUtf8(CautionUsageWarning), ProgramTitle);
 }
 
 void MainWindow::cellLeft(int cell, Qt::FocusReason reason)

@@ -21,14 +21,15 @@ enum class Container { Window, Projections, Help, TestConditions };
 struct Frame
 {
     Container id;
+    const char *name; // the object name scripts find it by
     const char *title;
     TwipsRect rect; // on the window
 };
 
 inline constexpr std::array<Frame, 3> Frames = {{
-    {Container::Projections, "Current Projections", {120, 2160, 3015, 2535}},
-    {Container::Help, "Help", {120, 4800, 3015, 2895}},
-    {Container::TestConditions, "Current Test Conditions", {3240, 0, 7935, 7695}},
+    {Container::Projections, "projections", "Current Projections", {120, 2160, 3015, 2535}},
+    {Container::Help, "helpFrame", "Help", {120, 4800, 3015, 2895}},
+    {Container::TestConditions, "testConditions", "Current Test Conditions", {3240, 0, 7935, 7695}},
 }};
 
 // A car, track or current-lap field: its caption panel and its cell.

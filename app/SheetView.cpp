@@ -27,6 +27,7 @@ SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dots
             new QLabel(QString::fromUtf8(ColumnHeading(column).data(),
                                          static_cast<qsizetype>(ColumnHeading(column).size())),
                        containers.testConditions);
+        heading->setObjectName(QStringLiteral("heading%1").arg(column));
         heading->setAlignment(Qt::AlignCenter);
         heading->setGeometry(px(Layout::ColumnHeading(column)));
         headings_[static_cast<std::size_t>(column)] = heading;

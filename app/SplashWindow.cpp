@@ -1,6 +1,7 @@
 #include "SplashWindow.h"
 
 #include "ProgramFont.h"
+#include "ProgramVersion.h"
 #include "Resources.h"
 #include "Twips.h"
 
@@ -40,7 +41,7 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     picture->setScaledContents(true);
     picture->setGeometry(TwipsToPixels(Picture, dpi));
 
-    auto *name = new QLabel(QStringLiteral("Quorvel v1.1"), this);
+    auto *name = new QLabel(ShortVersionText(), this);
     name->setAlignment(Qt::AlignCenter);
     name->setFont(ProgramFont(13.5));
     QPalette blue = name->palette();

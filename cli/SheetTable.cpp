@@ -1,5 +1,6 @@
 #include "SheetTable.h"
 
+#include "RecalculateSheet.h"
 #include "SheetLabels.h"
 
 #include <string>
@@ -105,7 +106,7 @@ void PrintSheetTable(std::ostream &out, const RaceDocument &document,
         printSideCell(out, sheet, index);
 
     if (recalculation.cautionUsageOutOfRange)
-        out << "\nWarning: 'Caution Lap % Usage' should be between 30% to 100%.\n";
+        out << "\nWarning: " << CautionUsageWarning << '\n';
     out << "\n" << ContradictionMark << " marks an entry that contradicts earlier data.\n";
 
     if (!document.comment().empty()) {

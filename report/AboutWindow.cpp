@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 #include "PrintCommand.h"
+#include "ProgramVersion.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -9,8 +10,6 @@
 #include <QPushButton>
 
 namespace quorvel {
-
-const QString AboutWindow::Version = QStringLiteral("Quorvel v1.1.003");
 
 namespace {
 
@@ -31,6 +30,7 @@ AboutWindow::AboutWindow(Desktop &desktop, const QPixmap &logo, QWidget *parent)
     : QFrame(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("about"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     const double dpi = logicalDpiY();
@@ -58,7 +58,7 @@ AboutWindow::AboutWindow(Desktop &desktop, const QPixmap &logo, QWidget *parent)
     auto *panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setGeometry(TwipsToPixels(VersionPanel, dpi));
-    auto *version = new QLabel(Version, panel);
+    auto *version = new QLabel(FullVersionText(), panel);
     version->setObjectName(QStringLiteral("version"));
     version->setAlignment(Qt::AlignCenter);
     QFont bold = version->font();

@@ -14,8 +14,6 @@ class AboutWindow : public QFrame
     Q_OBJECT
 
 public:
-    static const QString Version;
-
     AboutWindow(Desktop &desktop, const QPixmap &logo, QWidget *parent);
 
 protected:

@@ -2,7 +2,13 @@
 
 #include "RaceSheet.h"
 
+#include <string_view>
+
 namespace quorvel {
+
+// What the crew is told when "Caution Lap % Usage" lies outside 30 to 100.
+inline constexpr std::string_view CautionUsageWarning =
+    "'Caution Lap % Usage' should be between 30% to 100%.";
 
 struct RecalculationOutcome
 {

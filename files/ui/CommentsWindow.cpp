@@ -66,15 +66,18 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
     : QWidget(parent, Qt::Window), document_(document)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("comments"));
     setWindowTitle(QStringLiteral("Comments"));
     const double dpi = logicalDpiY();
     resize(TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi));
 
     text_ = new CommentEdit(this);
+    text_->setObjectName(QStringLiteral("commentText"));
     text_->setGeometry(TwipsToPixels(TextBox, dpi));
     auto *prompt = new QLabel(QStringLiteral("Enter Comments to be saved with your data."), this);
     prompt->setGeometry(TwipsToPixels(Prompt, dpi));
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(TwipsToPixels(OkButton, dpi));
     // Not a default button: Enter in the text box starts a new line.
     ok->setAutoDefault(false);
