@@ -89,7 +89,10 @@ int main(int argc, char *argv[])
     // the file is read into it.
     quorvel::RaceDocument document(QCoreApplication::applicationDirPath().toStdString());
     document.recalculate();
-    const auto read = document.readRaceFile(std::filesystem::absolute(*path).lexically_normal());
+    std::error_code noFolder; // the working folder may be gone: read the path as given
+    const std::filesystem::path absolute = std::filesystem::absolute(*path, noFolder);
+    const auto read = document.readRaceFile(
+        (noFolder ? std::filesystem::path(*path) : absolute).lexically_normal());
     switch (read.status) {
     case quorvel::RaceFileReadStatus::Read:
         break;
