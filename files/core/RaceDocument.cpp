@@ -5,7 +5,8 @@
 namespace quorvel {
 
 RaceDocument::RaceDocument(const ProgramFolders &folders)
-    : currentFile_(folders.dataFolder), settingsPath_(folders.settingsFile)
+    : currentFile_(folders.dataFolder), settingsToRead_(folders.settingsToRead),
+      settingsToWrite_(folders.settingsToWrite)
 {}
 
 RaceDocument::RaceDocument(const std::string &programFolder)
@@ -68,16 +69,16 @@ RaceFileContents RaceDocument::fileContents() const
 
 void RaceDocument::readSettings()
 {
-    settings_ = ReadSettingsFile(settingsPath());
+    settings_ = ReadSettingsFile(settingsToRead_);
 }
 
 FileWriteResult RaceDocument::writeSettings() const
 {
     // The user's own settings folder may not be there yet.
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(settingsPath_).parent_path(),
+    std::filesystem::create_directories(std::filesystem::path(settingsToWrite_).parent_path(),
                                         ignored);
-    return WriteSettingsFile(settingsPath_, settings_);
+    return WriteSettingsFile(settingsToWrite_, settings_);
 }
 
 } // namespace quorvel

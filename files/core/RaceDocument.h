@@ -61,7 +61,7 @@ public:
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
-    [[nodiscard]] const std::string &settingsPath() const { return settingsPath_; }
+    // Where the folders say: see LocateProgramFolders.
     void readSettings();
     FileWriteResult writeSettings() const;
 
@@ -71,7 +71,8 @@ private:
     std::int16_t inputMode_ = 0;
     CarriedSettings settings_;
     CurrentFile currentFile_;
-    std::string settingsPath_;
+    std::string settingsToRead_;
+    std::string settingsToWrite_;
 };
 
 } // namespace quorvel
