@@ -22,7 +22,8 @@ trap 'kill $xvfb; rm -rf "$work"' EXIT
 while [ ! -s "$work/display" ]; do sleep 0.05; done
 # A home of its own, shared by all runs, keeps the user's files out of it.
 mkdir "$work/home"
-export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb HOME=$work/home
+display=$(cat "$work/display")
+export DISPLAY=:$display QT_QPA_PLATFORM=xcb HOME=$work/home
 cd "$build/bin" # Quorvel reads kvtext/help.txt beside itself
 
 # One run of $1: appends "milliseconds-to-first-map peak-RSS-kB" to $2.
