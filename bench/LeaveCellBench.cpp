@@ -34,6 +34,7 @@ public:
     {
         return Answer::Cancel;
     }
+    bool askYesNo(QWidget *, const QString &, const QString &) override { return false; }
     std::optional<QString> chooseFileToOpen(QWidget *, const FileDialog &) override
     {
         return std::nullopt;

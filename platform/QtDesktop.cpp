@@ -50,6 +50,15 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
     }
 }
 
+bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    const int answer = box.exec();
+    giveFocusBack(parent);
+    return answer == QMessageBox::Yes;
+}
+
 namespace {
 
 std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog &dialog,
