@@ -85,7 +85,10 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
 
     text_->setPlainText(forTextBox(document_.comment()));
     connect(text_, &QPlainTextEdit::textChanged, this,
-            [this] { document_.setComment(text_->toPlainText().toStdString()); });
+            [this] {
+                document_.setComment(text_->toPlainText().toStdString());
+                emit commentChanged();
+            });
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
             &CommentsWindow::focusWindowChanged);
