@@ -6,8 +6,7 @@
 # state folder it cannot write, the program runs on without a word.
 #   recovery.sh QUORVEL OUTPUT_DIR      (screenshots go to OUTPUT_DIR)
 set -u
-QUORVEL=$1 OUT=$2
-WORK=$(mktemp -d) PIDS=()
+QUORVEL=$1 OUT=$2 WORK=$(mktemp -d) PIDS=()
 trap 'kill -9 "${PIDS[@]}" 2>/dev/null; rm -rf "$WORK"' EXIT
 chmod 755 "$WORK" && mkdir -p "$OUT" && cp -R "$(dirname "$QUORVEL")" "$WORK/program"
 shot() { import -window root "$OUT/recovery-$1.png"; }
