@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The recovery copy in the real program on a real X server, typed into with
-# real keys: a second program running beside the first (for an hour, by its
-# lock's age) never offers its copy; after kill -9 the next start offers the
-# race in the real box and Yes brings it back, carried values and all; with a
-# state folder it cannot write, the program runs on without a word.
+# real keys: a second program running beside the first never offers its copy;
+# after kill -9 the next start offers the race in the real box and Yes brings
+# it back, carried values and all; with a state folder it cannot write, the
+# program runs on without a word.
 #   recovery.sh QUORVEL OUTPUT_DIR      (screenshots go to OUTPUT_DIR)
 set -u
 QUORVEL=$1 OUT=$2 WORK=$(mktemp -d) PIDS=()
@@ -31,7 +31,6 @@ printf ' 1 \r\n 2 \r\n 3 \r\n 4 \r\n 1 \r\n' >"$WORK/program/KVCNFG.DNX"
 start && FIRST=$PID && type_cell 22 && type_cell 0.72
 until_ok "the copy" grep -qsx $'0.72\r' "$WORK/state/quorvel/race-1.lqr"
 cp "$WORK/state/quorvel/race-1.lqr" "$WORK/left" && rm "$WORK/program/KVCNFG.DNX"
-touch -d '1 hour ago' "$WORK/state/quorvel/race-1.lqr.lock"
 start && ! window 'Quorvel$' || fail "the copy of a running program was offered"
 kill -9 "$FIRST" "$PID" && start && until_ok "the offer" window 'Quorvel$' >/dev/null
 shot offer && xdo key Return
