@@ -31,7 +31,7 @@ printf ' 1 \r\n 2 \r\n 3 \r\n 4 \r\n 1 \r\n' >"$WORK/program/KVCNFG.DNX"
 start && FIRST=$PID && type_cell 22 && type_cell 0.72
 until_ok "the copy" grep -qsx $'0.72\r' "$WORK/state/quorvel/race-1.lqr"
 cp "$WORK/state/quorvel/race-1.lqr" "$WORK/left" && rm "$WORK/program/KVCNFG.DNX"
-start && ! window 'Quorvel$' || fail "the copy of a running program was offered"
+start && sleep 1 && ! window 'Quorvel$' || fail "the copy of a running program was offered"
 kill -9 "$FIRST" "$PID" && start && until_ok "the offer" window 'Quorvel$' >/dev/null
 shot offer && xdo key Return
 until_ok "the caption" eval '[ "$(xdo getwindowname "$WIN")" = "Quorvel  [ UNTITLED ]" ]'
