@@ -19,6 +19,16 @@ const QString OfferQuestion =
     QStringLiteral("Quorvel did not close normally last time. Restore the race sheet it was "
                    "showing?");
 
+// Where the user's programs keep state between runs: $XDG_STATE_HOME, or
+// ~/.local/state when it is unset or not an absolute path.
+QString stateFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/quorvel");
+}
+
 std::string systemPath(const QString &path)
 {
     return QFile::encodeName(path).toStdString();
@@ -46,14 +56,6 @@ RecoveryKeeper::RecoveryKeeper(RaceDocument &document, Desktop &desktop, QWidget
 
 // Without discard() the program did not end cleanly: the copy stays.
 RecoveryKeeper::~RecoveryKeeper() = default;
-
-QString RecoveryKeeper::stateFolder()
-{
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/quorvel");
-}
 
 void RecoveryKeeper::noteChange()
 {
@@ -121,6 +123,7 @@ void RecoveryKeeper::offerLeftCopy()
             // Kept in this program's own copy before the old one goes.
             write();
         }
+        // Restored, refused, or of no use to anyone: the old copy goes.
         QFile::remove(path);
         if (copy)
             return;

@@ -39,9 +39,6 @@ public:
     // (Yes) or throws it away (No).
     void offerLeftCopy();
 
-    // $XDG_STATE_HOME/quorvel, or ~/.local/state/quorvel.
-    [[nodiscard]] static QString stateFolder();
-
 signals:
     // A copy was restored: the sheet is new and belongs to its file again.
     void sheetReplaced(const quorvel::RecalculationOutcome &outcome);

@@ -9,7 +9,7 @@ set -u
 QUORVEL=$1 OUT=$2 WORK=$(mktemp -d) PIDS=()
 trap 'kill -9 "${PIDS[@]}" 2>/dev/null; rm -rf "$WORK"' EXIT
 chmod 755 "$WORK" && mkdir -p "$OUT" && cp -R "$(dirname "$QUORVEL")" "$WORK/program"
-shot() { import -window root "$OUT/recovery-$1.png"; }
+shot() { import -window root "$OUT/recovery-$1.png" || true; }
 fail() { shot failure; echo "FAIL: $*" >&2; exit 1; }
 xdo() { timeout 10 xdotool "$@" 2>/dev/null; }
 # until_ok WHAT COMMAND...: polls for 15 s.
