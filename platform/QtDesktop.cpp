@@ -52,8 +52,7 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
 
 bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     const int answer = box.exec();
     giveFocusBack(parent);
     return answer == QMessageBox::Yes;
