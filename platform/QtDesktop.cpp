@@ -75,6 +75,14 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
     }
 }
 
+bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    const int answer = box.exec();
+    giveFocusBack(parent);
+    return answer == QMessageBox::Yes;
+}
+
 namespace {
 
 // Qt's own dialog reads double quotes in a typed name as a list of names

@@ -1,5 +1,7 @@
 #include "RaceDocument.h"
 
+#include "RecoveryCopy.h"
+
 #include <filesystem>
 
 namespace quorvel {
@@ -18,6 +20,17 @@ RecalculationOutcome RaceDocument::startNew()
     sheet_.clearAllTexts();
     comment_.clear();
     currentFile_.makeUntitled();
+    return recalculate();
+}
+
+RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
+{
+    for (int i = 0; i < CellCount; ++i)
+        sheet_.setText(i, copy.cells[static_cast<std::size_t>(i)]);
+    comment_ = copy.comment;
+    inputMode_ = copy.inputMode;
+    settings_ = copy.settings;
+    currentFile_.tieTo(copy.currentFile);
     return recalculate();
 }
 

@@ -13,6 +13,8 @@
 
 namespace quorvel {
 
+struct RecoveryCopy;
+
 // Everything the program keeps about the race on the pit wall: the sheet,
 // the comment, the carried settings and the file it belongs to. One lives as
 // long as the main window; the window and quorvel-calc drive it.
@@ -36,6 +38,11 @@ public:
     [[nodiscard]] const CurrentFile &currentFile() const { return currentFile_; }
 
     RecalculationOutcome recalculate() { return RecalculateSheet(sheet_); }
+
+    // Takes back the race a run that did not end cleanly left in its
+    // recovery copy: cells, comment, carried values and the file the sheet
+    // belonged to (not the copy itself), then recalculates.
+    RecalculationOutcome restore(const RecoveryCopy &copy);
 
     // New: every cell and the comment emptied, untitled, recalculated.
     RecalculationOutcome startNew();
