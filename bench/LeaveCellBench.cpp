@@ -7,7 +7,6 @@
 #include "WorkedExample.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,8 +51,6 @@ struct Window
         return window.findChild<QLineEdit *>(QStringLiteral("cell%1").arg(index));
     }
     QTemporaryDir folder;
-    // A data folder beside the program keeps the run out of the user's own.
-    bool prepared = QDir(folder.path()).mkpath(QStringLiteral("lqrfiles"));
     ScriptedDesktop desktop;
     MainWindow window{folder.path(), desktop};
 };
@@ -90,6 +87,12 @@ BENCHMARK_CAPTURE(BM_LeaveCell, ResultsChangePainted, true, true);
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The settings, races and recovery copies of the runs go to a home of
+    // their own, never the user's.
+    const QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        qunsetenv(variable);
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
