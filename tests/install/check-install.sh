@@ -18,6 +18,9 @@ for file in lib/quorvel/kvtext/help.txt lib/quorvel/help/lqrbook2.txt share/man/
             share/icons/hicolor/32x32/apps/com.dunmere.Quorvel.png share/icons/hicolor/256x256/apps/com.dunmere.Quorvel.png; do
     [ -s "$usr/$file" ] || fail "$file is not installed"
 done
+# Only a build tree carries the marker; with it, an installed program would
+# write into its own folder.
+[ ! -e "$usr/lib/quorvel/quorvel-build-tree" ] || fail "the build-tree marker is installed"
 # The launchers on the PATH find the program folder through their links.
 PATH="$usr/bin:$PATH" quorvel-calc "$usr/lib/quorvel/lqrfiles/worked-example.lqr" |
     grep -q "based on entire race *38.7" || fail "the installed quorvel-calc gives a wrong result"
