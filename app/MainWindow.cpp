@@ -23,6 +23,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <cstdlib>
 
@@ -86,6 +87,9 @@ void MainWindow::connectCommands()
 
 void MainWindow::showReplacedSheet(const RecalculationOutcome &outcome)
 {
+    // Hiding the focused cell moves the focus on: the cell it leaves was not
+    // left by the crew, and the sheet has just been recalculated.
+    const QScopedValueRollback showing(showingSheet_, true);
     sheetView_->showSheet();
     warnIfDue(outcome);
 }
@@ -294,6 +298,10 @@ void MainWindow::runActivationSteps()
 
 void MainWindow::recalculate()
 {
+    // One recalculation at a time: the focus moves of showing one are no
+    // reason for another.
+    if (showingSheet_)
+        return;
     showReplacedSheet(document_.recalculate());
 }
 

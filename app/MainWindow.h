@@ -126,6 +126,7 @@ private:
     // The cell already recalculated for by the focus move that is leaving it.
     int committedCell_ = -1;
     bool warningQueued_ = false;
+    bool showingSheet_ = false;
     bool shownBefore_ = false;
 };
 
