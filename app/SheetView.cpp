@@ -102,8 +102,12 @@ void SheetView::showCell(CellEdit &edit) const
     edit.setContradicts(cell.colour == TextColour::LightMagenta);
     // Rewriting an unchanged text would drop the crew's selection.
     const QString text = QString::fromStdString(cell.text);
-    if (text != edit.text())
+    if (text != edit.text()) {
         edit.setText(text);
+        // A written number is read from its first digit, even where the
+        // cell is too narrow for all of it.
+        edit.setCursorPosition(0);
+    }
 }
 
 void SheetView::showSheet()
