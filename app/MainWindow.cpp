@@ -24,6 +24,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
 
 #include <cstdlib>
 
@@ -116,7 +118,7 @@ void MainWindow::print()
 {
     // The page is the window's client area: the sheet, the projections and
     // the Help box, without the menu bar.
-    PrintCommand(desktop_, this, centralWidget(), helpBox_).run();
+    PrintCommand(desktop_, this, client_, helpBox_).run();
 }
 
 void MainWindow::showProgramHelp()
@@ -197,12 +199,12 @@ void MainWindow::buildWindow(double dotsPerInch)
 {
     const auto px = [dotsPerInch](const TwipsRect &r) { return TwipsToPixels(r, dotsPerInch); };
     auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
     // The layout was drawn for 8.25 points.
     client->setFont(ProgramFont(8.25));
     client->setFixedSize(TwipsToPixels(Layout::ClientWidth, dotsPerInch),
                          TwipsToPixels(Layout::ClientHeight, dotsPerInch));
-    setCentralWidget(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    client_ = client;
 
     for (const Layout::Frame &frame : Layout::Frames) {
         auto *box = new QGroupBox(QString::fromLatin1(frame.title), client);
@@ -247,6 +249,34 @@ void MainWindow::buildWindow(double dotsPerInch)
     for (int column = 0; column < ColumnCount; ++column)
         sheetView_->columnHeading(column)->installEventFilter(this);
     chainFocusOrder();
+    fitClientOnScreen();
+}
+
+void MainWindow::fitClientOnScreen()
+{
+    const QSize whole = client_->size() + QSize(0, menuBar()->sizeHint().height());
+    const QSize room = screen()->availableGeometry().size();
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        setCentralWidget(client_);
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return;
+    }
+    // A screen smaller than the window (a laptop at 200 % scaling): the
+    // client area scrolls, and the cell the crew moves to comes into view.
+    scrollArea_ = new QScrollArea(this);
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    // Not a stop of the crew's focus order, nor a target of a click on a
+    // caption or the grid's background.
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
+    scrollArea_->setWidget(client_);
+    setCentralWidget(scrollArea_);
+    // Maximized, the window manager fits the window and its frame into the
+    // screen; without one the window fills the screen.
+    setMaximumSize(whole);
+    resize(whole.boundedTo(room));
+    setWindowState(Qt::WindowMaximized);
+    connect(sheetView_, &SheetView::cellArrived, this,
+            [this](int cell) { scrollArea_->ensureWidgetVisible(sheetView_->cellEdit(cell)); });
 }
 
 void MainWindow::chainFocusOrder()

@@ -11,6 +11,7 @@
 class QLabel;
 class QGroupBox;
 class QPushButton;
+class QScrollArea;
 
 namespace quorvel {
 
@@ -96,6 +97,7 @@ private:
     void showReplacedSheet(const RecalculationOutcome &outcome);
     void warnIfDue(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
+    void fitClientOnScreen();
     void chainFocusOrder();
     void moveFocus(bool forward);
     void queueFocusMove(bool forward);
@@ -109,6 +111,8 @@ private:
     ProgramFolders folders_;
     RaceDocument document_;
     Menu menu_;
+    QWidget *client_ = nullptr;
+    QScrollArea *scrollArea_ = nullptr;
     QGroupBox *projections_ = nullptr;
     QGroupBox *helpFrame_ = nullptr;
     QGroupBox *testConditions_ = nullptr;
