@@ -49,6 +49,11 @@ bool isFocusMoveBetweenCells(Qt::FocusReason reason)
            reason != Qt::MenuBarFocusReason;
 }
 
+QString HelpFilePath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
@@ -59,7 +64,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
     buildMenu();
     buildWindow(logicalDpiY());
-    rowHelp_ = std::make_unique<RowHelp>(helpFilePath(programFolder), helpBox_);
+    rowHelp_ = std::make_unique<RowHelp>(HelpFilePath(programFolder), helpBox_);
     activationWatcher_ = new ActivationWatcher(this);
     connect(activationWatcher_, &ActivationWatcher::returnedFromOwnWindow, this,
             &MainWindow::runActivationSteps);
@@ -126,11 +131,6 @@ void MainWindow::showProgramHelp()
     HelpViewer(desktop_, this, programFolder_).show();
 }
 
-AboutWindow *MainWindow::aboutWindow() const
-{
-    return about_;
-}
-
 void MainWindow::openAbout()
 {
     // One About window at a time: asking again brings it to the front.
@@ -145,11 +145,6 @@ void MainWindow::openAbout()
     about_->activateWindow();
 }
 
-CommentsWindow *MainWindow::commentsWindow() const
-{
-    return comments_;
-}
-
 void MainWindow::openComments()
 {
     // Made afresh from the comment each time; it deletes itself on closing.
@@ -161,11 +156,6 @@ void MainWindow::openComments()
 }
 
 MainWindow::~MainWindow() = default;
-
-QString MainWindow::helpFilePath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
-}
 
 void MainWindow::buildMenu()
 {

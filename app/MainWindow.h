@@ -32,6 +32,22 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The splash has gone: the normal pointer back, this window in front.
+    void takeOverFromSplash();
+
+signals:
+    // Exit has been answered and the settings written: the program ends.
+    void endRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
     // The menu commands; the file, report and help commands hook in here.
     struct Menu
     {
@@ -47,46 +63,14 @@ public:
         QAction *about = nullptr;
     };
 
-    MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent = nullptr);
-    ~MainWindow() override;
-
-    [[nodiscard]] RaceDocument &document() { return document_; }
-    [[nodiscard]] SheetView &sheetView() { return *sheetView_; }
-    [[nodiscard]] const Menu &menu() const { return menu_; }
-    [[nodiscard]] QLabel *helpBox() const { return helpBox_; }
-    [[nodiscard]] QPushButton *recalculateButton() const { return recalculateButton_; }
-    [[nodiscard]] QPushButton *focusButton() const { return focusButton_; }
-    [[nodiscard]] QGroupBox *testConditionsFrame() const { return testConditions_; }
-    [[nodiscard]] FileCommands &fileCommands() { return *fileCommands_; }
-    // The comments window while it is open.
-    [[nodiscard]] CommentsWindow *commentsWindow() const;
-    // The About window while it is open.
-    [[nodiscard]] AboutWindow *aboutWindow() const;
-
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
     void runActivationSteps();
     // Windows of the program whose closing hands the activation back here.
     void addOwnWindow(QWidget *window);
-    // The splash has gone: the normal pointer back, this window in front.
-    void takeOverFromSplash();
-
     // Recalculates, shows the results, and warns about the caution usage
     // once the current event is done.
     void recalculate();
-
-    [[nodiscard]] static QString helpFilePath(const QString &programFolder);
-
-signals:
-    // Exit has been answered and the settings written: the program ends.
-    void endRequested();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void buildMenu();
     void connectCommands();
     void exitProgram();
