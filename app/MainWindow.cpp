@@ -238,8 +238,10 @@ void MainWindow::buildWindow(double dotsPerInch)
     connect(sheetView_, &SheetView::captionClicked, this, &MainWindow::captionClicked);
     for (int column = 0; column < ColumnCount; ++column)
         sheetView_->columnHeading(column)->installEventFilter(this);
-    chainFocusOrder();
+    // The client finds its place (maybe in a scroll area) before the crew's
+    // first cell takes the focus: moving it afterwards would drop the focus.
     fitClientOnScreen();
+    chainFocusOrder();
 }
 
 void MainWindow::fitClientOnScreen()

@@ -188,6 +188,7 @@ private slots:
         QCOMPARE(window_->centralWidget(), small ? static_cast<QWidget *>(scroll) : client);
         if (!small)
             return;
+        QCOMPARE(focused(), cell(132)); // the crew can type at once
         QVERIFY(scroll->widget() == client && screen.contains(window_->frameGeometry()));
         cell(112)->setFocus();
         run("#Return"); // Enter into the last cell brings it into view
