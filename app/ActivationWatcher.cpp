@@ -1,6 +1,7 @@
 #include "ActivationWatcher.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
 namespace quorvel {
@@ -16,17 +17,25 @@ void ActivationWatcher::addOwnWindow(QWidget *window)
 {
     ownWindows_.removeAll(nullptr);
     ownWindows_.append(window);
+    window->installEventFilter(this);
 }
 
 bool ActivationWatcher::isOwnWindow(const QWindow *window) const
 {
-    if (!window)
-        return false;
     for (const QPointer<QWidget> &own : ownWindows_) {
         if (own && own->windowHandle() == window)
             return true;
     }
     return false;
+}
+
+bool ActivationWatcher::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closing the window the crew is in hands the focus back to the main
+    // window, as a window manager would; without one nothing else does.
+    if (event->type() == QEvent::Close && QApplication::activeWindow() == watched)
+        mainWindow_->activateWindow();
+    return QObject::eventFilter(watched, event);
 }
 
 void ActivationWatcher::focusWindowChanged(QWindow *window)
@@ -35,8 +44,8 @@ void ActivationWatcher::focusWindowChanged(QWindow *window)
     // matters is which of the program's windows the crew was in last.
     if (!window)
         return;
-    const bool fromOwnWindow = isOwnWindow(previous_);
-    previous_ = window;
+    const bool fromOwnWindow = inOwnWindow_;
+    inOwnWindow_ = isOwnWindow(window);
     if (window == mainWindow_->windowHandle() && fromOwnWindow)
         emit returnedFromOwnWindow();
 }

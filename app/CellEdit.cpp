@@ -7,12 +7,20 @@ namespace quorvel {
 namespace {
 
 const QColor ContradictionMagenta(255, 0, 255);
+// A greyed result (the computed gallons of a column in can mode) is still a
+// figure the crew reads in daylight: dark grey on the greyed field, about 6:1,
+// where the toolkit's pale grey gives 1.6:1. The greyed field and the missing
+// caret still tell that it cannot be typed into.
+const QColor GreyedText(0x59, 0x59, 0x59);
 
 } // namespace
 
 CellEdit::CellEdit(int cell, QWidget *parent) : QLineEdit(parent), cell_(cell)
 {
     setObjectName(QStringLiteral("cell%1").arg(cell));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Disabled, QPalette::Text, GreyedText);
+    setPalette(colours);
 }
 
 void CellEdit::setContradicts(bool contradicts)
@@ -21,7 +29,9 @@ void CellEdit::setContradicts(bool contradicts)
         return;
     contradicts_ = contradicts;
     QPalette colours = palette();
-    colours.setColor(QPalette::Text, contradicts ? ContradictionMagenta : QColor(Qt::black));
+    const QColor text = contradicts ? ContradictionMagenta : QColor(Qt::black);
+    colours.setColor(QPalette::Active, QPalette::Text, text);
+    colours.setColor(QPalette::Inactive, QPalette::Text, text);
     setPalette(colours);
 }
 

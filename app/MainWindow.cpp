@@ -24,6 +24,9 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
 
 #include <cstdlib>
 
@@ -47,6 +50,11 @@ bool isFocusMoveBetweenCells(Qt::FocusReason reason)
            reason != Qt::MenuBarFocusReason;
 }
 
+QString HelpFilePath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
@@ -57,7 +65,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
     buildMenu();
     buildWindow(logicalDpiY());
-    rowHelp_ = std::make_unique<RowHelp>(helpFilePath(programFolder), helpBox_);
+    rowHelp_ = std::make_unique<RowHelp>(HelpFilePath(programFolder), helpBox_);
     activationWatcher_ = new ActivationWatcher(this);
     connect(activationWatcher_, &ActivationWatcher::returnedFromOwnWindow, this,
             &MainWindow::runActivationSteps);
@@ -93,6 +101,9 @@ void MainWindow::connectCommands()
 
 void MainWindow::showReplacedSheet(const RecalculationOutcome &outcome)
 {
+    // Hiding the focused cell moves the focus on: the cell it leaves was not
+    // left by the crew, and the sheet has just been recalculated.
+    const QScopedValueRollback showing(showingSheet_, true);
     sheetView_->showSheet();
     warnIfDue(outcome);
     recovery_->noteChange();
@@ -121,17 +132,12 @@ void MainWindow::print()
 {
     // The page is the window's client area: the sheet, the projections and
     // the Help box, without the menu bar.
-    PrintCommand(desktop_, this, centralWidget(), helpBox_).run();
+    PrintCommand(desktop_, this, client_, helpBox_).run();
 }
 
 void MainWindow::showProgramHelp()
 {
     HelpViewer(desktop_, this, programFolder_).show();
-}
-
-AboutWindow *MainWindow::aboutWindow() const
-{
-    return about_;
 }
 
 void MainWindow::openAbout()
@@ -148,11 +154,6 @@ void MainWindow::openAbout()
     about_->activateWindow();
 }
 
-CommentsWindow *MainWindow::commentsWindow() const
-{
-    return comments_;
-}
-
 void MainWindow::openComments()
 {
     // Made afresh from the comment each time; it deletes itself on closing.
@@ -165,11 +166,6 @@ void MainWindow::openComments()
 }
 
 MainWindow::~MainWindow() = default;
-
-QString MainWindow::helpFilePath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
-}
 
 void MainWindow::buildMenu()
 {
@@ -203,12 +199,12 @@ void MainWindow::buildWindow(double dotsPerInch)
 {
     const auto px = [dotsPerInch](const TwipsRect &r) { return TwipsToPixels(r, dotsPerInch); };
     auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
     // The layout was drawn for 8.25 points.
     client->setFont(ProgramFont(8.25));
     client->setFixedSize(TwipsToPixels(Layout::ClientWidth, dotsPerInch),
                          TwipsToPixels(Layout::ClientHeight, dotsPerInch));
-    setCentralWidget(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    client_ = client;
 
     for (const Layout::Frame &frame : Layout::Frames) {
         auto *box = new QGroupBox(QString::fromLatin1(frame.title), client);
@@ -252,7 +248,37 @@ void MainWindow::buildWindow(double dotsPerInch)
     connect(sheetView_, &SheetView::captionClicked, this, &MainWindow::captionClicked);
     for (int column = 0; column < ColumnCount; ++column)
         sheetView_->columnHeading(column)->installEventFilter(this);
+    // The client finds its place (maybe in a scroll area) before the crew's
+    // first cell takes the focus: moving it afterwards would drop the focus.
+    fitClientOnScreen();
     chainFocusOrder();
+}
+
+void MainWindow::fitClientOnScreen()
+{
+    const QSize whole = client_->size() + QSize(0, menuBar()->sizeHint().height());
+    const QSize room = screen()->availableGeometry().size();
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        setCentralWidget(client_);
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return;
+    }
+    // A screen smaller than the window (a laptop at 200 % scaling): the
+    // client area scrolls, and the cell the crew moves to comes into view.
+    scrollArea_ = new QScrollArea(this);
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    // Not a stop of the crew's focus order, nor a target of a click on a
+    // caption or the grid's background.
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
+    scrollArea_->setWidget(client_);
+    setCentralWidget(scrollArea_);
+    // Maximized, the window manager fits the window and its frame into the
+    // screen; without one the window fills the screen.
+    setMaximumSize(whole);
+    resize(whole.boundedTo(room));
+    setWindowState(Qt::WindowMaximized);
+    connect(sheetView_, &SheetView::cellArrived, this,
+            [this](int cell) { scrollArea_->ensureWidgetVisible(sheetView_->cellEdit(cell)); });
 }
 
 void MainWindow::chainFocusOrder()
@@ -306,6 +332,10 @@ void MainWindow::runActivationSteps()
 
 void MainWindow::recalculate()
 {
+    // One recalculation at a time: the focus moves of showing one are no
+    // reason for another.
+    if (showingSheet_)
+        return;
     showReplacedSheet(document_.recalculate());
 }
 

@@ -11,6 +11,7 @@
 class QLabel;
 class QGroupBox;
 class QPushButton;
+class QScrollArea;
 
 namespace quorvel {
 
@@ -32,6 +33,22 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The splash has gone: the normal pointer back, this window in front.
+    void takeOverFromSplash();
+
+signals:
+    // Exit has been answered and the settings written: the program ends.
+    void endRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
     // The menu commands; the file, report and help commands hook in here.
     struct Menu
     {
@@ -47,46 +64,14 @@ public:
         QAction *about = nullptr;
     };
 
-    MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent = nullptr);
-    ~MainWindow() override;
-
-    [[nodiscard]] RaceDocument &document() { return document_; }
-    [[nodiscard]] SheetView &sheetView() { return *sheetView_; }
-    [[nodiscard]] const Menu &menu() const { return menu_; }
-    [[nodiscard]] QLabel *helpBox() const { return helpBox_; }
-    [[nodiscard]] QPushButton *recalculateButton() const { return recalculateButton_; }
-    [[nodiscard]] QPushButton *focusButton() const { return focusButton_; }
-    [[nodiscard]] QGroupBox *testConditionsFrame() const { return testConditions_; }
-    [[nodiscard]] FileCommands &fileCommands() { return *fileCommands_; }
-    // The comments window while it is open.
-    [[nodiscard]] CommentsWindow *commentsWindow() const;
-    // The About window while it is open.
-    [[nodiscard]] AboutWindow *aboutWindow() const;
-
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
     void runActivationSteps();
     // Windows of the program whose closing hands the activation back here.
     void addOwnWindow(QWidget *window);
-    // The splash has gone: the normal pointer back, this window in front.
-    void takeOverFromSplash();
-
     // Recalculates, shows the results, and warns about the caution usage
     // once the current event is done.
     void recalculate();
-
-    [[nodiscard]] static QString helpFilePath(const QString &programFolder);
-
-signals:
-    // Exit has been answered and the settings written: the program ends.
-    void endRequested();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void buildMenu();
     void connectCommands();
     void exitProgram();
@@ -97,6 +82,7 @@ private:
     void showReplacedSheet(const RecalculationOutcome &outcome);
     void warnIfDue(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
+    void fitClientOnScreen();
     void chainFocusOrder();
     void moveFocus(bool forward);
     void queueFocusMove(bool forward);
@@ -110,6 +96,8 @@ private:
     ProgramFolders folders_;
     RaceDocument document_;
     Menu menu_;
+    QWidget *client_ = nullptr;
+    QScrollArea *scrollArea_ = nullptr;
     QGroupBox *projections_ = nullptr;
     QGroupBox *helpFrame_ = nullptr;
     QGroupBox *testConditions_ = nullptr;
@@ -128,6 +116,7 @@ private:
     // The cell already recalculated for by the focus move that is leaving it.
     int committedCell_ = -1;
     bool warningQueued_ = false;
+    bool showingSheet_ = false;
     bool shownBefore_ = false;
 };
 

@@ -96,10 +96,14 @@ void RowHelp::reload()
 {
     QFile file(path_);
     texts_ = file.open(QIODevice::ReadOnly) ? ParseHelpTexts(file.readAll()) : HelpTexts{};
+    // The Help box follows an edited file at once, not only at the next cell.
+    if (shown_ >= 0)
+        show(shown_);
 }
 
 void RowHelp::show(int cell)
 {
+    shown_ = cell;
     display_->setText(text(cell));
 }
 

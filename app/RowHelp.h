@@ -35,6 +35,7 @@ private:
     QString path_;
     QLabel *display_;
     HelpTexts texts_;
+    int shown_ = -1; // the cell whose help the display shows
 };
 
 } // namespace quorvel

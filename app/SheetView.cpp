@@ -5,6 +5,7 @@
 #include "MainWindowLayout.h"
 #include "SheetLabels.h"
 
+#include <QApplication>
 #include <QLabel>
 
 namespace quorvel {
@@ -89,25 +90,41 @@ std::vector<CellEdit *> SheetView::cellsInFocusOrder() const
     return order;
 }
 
+void SheetView::showCell(CellEdit &edit) const
+{
+    const Cell &cell = sheet_.cell(edit.cell());
+    // Enable before showing and showing before hiding, so a cell that
+    // holds the focus is never hidden while its neighbour still could be.
+    if (cell.enabled != edit.isEnabled())
+        edit.setEnabled(cell.enabled);
+    if (cell.visible != !edit.isHidden())
+        edit.setVisible(cell.visible);
+    edit.setContradicts(cell.colour == TextColour::LightMagenta);
+    // Rewriting an unchanged text would drop the crew's selection.
+    const QString text = QString::fromStdString(cell.text);
+    if (text != edit.text()) {
+        edit.setText(text);
+        // A written number is read from its first digit, even where the
+        // cell is too narrow for all of it.
+        edit.setCursorPosition(0);
+    }
+}
+
 void SheetView::showSheet()
 {
-    for (int i = 0; i < CellCount; ++i) {
-        CellEdit *edit = cells_[static_cast<std::size_t>(i)];
-        if (!edit)
-            continue;
-        const Cell &cell = sheet_.cell(i);
-        // Enable before showing and showing before hiding, so a cell that
-        // holds the focus is never hidden while its neighbour still could be.
-        if (cell.enabled != edit->isEnabled())
-            edit->setEnabled(cell.enabled);
-        if (cell.visible != !edit->isHidden())
-            edit->setVisible(cell.visible);
-        edit->setContradicts(cell.colour == TextColour::LightMagenta);
-        // Rewriting an unchanged text would drop the crew's selection.
-        const QString text = QString::fromStdString(cell.text);
-        if (text != edit->text())
-            edit->setText(text);
+    // The focused cell comes last. Hiding or greying it hands the focus on
+    // to the next cell that can take it, and only once every other cell
+    // shows its new state is that the right one: typing -99 and clicking a
+    // can weight of the same column lands on the gallons just opened.
+    auto *focused = qobject_cast<CellEdit *>(QApplication::focusWidget());
+    if (focused && cellEdit(focused->cell()) != focused)
+        focused = nullptr;
+    for (CellEdit *edit : cells_) {
+        if (edit && edit != focused)
+            showCell(*edit);
     }
+    if (focused)
+        showCell(*focused);
     for (int panel = 0; panel < CellCount; ++panel) {
         if (CaptionPanel *caption = captions_[static_cast<std::size_t>(panel)]) {
             caption->setMissingInput(sheet_.captionColour(panel) == CaptionColour::Magenta);

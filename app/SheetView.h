@@ -41,6 +41,9 @@ public:
     // Cells in focus order: the side fields, then the grid column by column.
     [[nodiscard]] std::vector<CellEdit *> cellsInFocusOrder() const;
 
+    // Brings every widget up to date with the sheet in one pass. A focused
+    // cell that can no longer take the focus hands it on once, to where the
+    // new state leads.
     void showSheet();
 
 signals:
@@ -51,6 +54,7 @@ signals:
 private:
     CellEdit *addCell(int cell, QWidget *container, const QRect &rect);
     void addCaption(int panel, QWidget *container, const QRect &rect);
+    void showCell(CellEdit &edit) const;
 
     RaceSheet &sheet_;
     std::array<CellEdit *, CellCount> cells_{};

@@ -54,6 +54,26 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     connect(&timer_, &QTimer::timeout, this, &QWidget::close);
 }
 
+void SplashWindow::centreOn(QWidget *window)
+{
+    centre_ = window;
+    window->installEventFilter(this);
+    moveToCentre();
+}
+
+void SplashWindow::moveToCentre()
+{
+    if (centre_)
+        move(centre_->frameGeometry().center() - rect().center());
+}
+
+bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centre_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        moveToCentre();
+    return QWidget::eventFilter(watched, event);
+}
+
 void SplashWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

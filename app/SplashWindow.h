@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,14 +16,22 @@ public:
 
     explicit SplashWindow(int shownMilliseconds = ShownMilliseconds, QWidget *parent = nullptr);
 
+    // Keeps the splash centred on the window, also once the window manager
+    // has moved that window to where it places it.
+    void centreOn(QWidget *window);
+
 signals:
     void finished();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void moveToCentre();
+
+    QPointer<QWidget> centre_;
     QTimer timer_;
     bool finished_ = false;
 };

@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     QObject::connect(splash, &quorvel::SplashWindow::finished, &mainWindow,
                      &quorvel::MainWindow::takeOverFromSplash);
     desktop.setBusyPointer(true);
-    splash->move(mainWindow.geometry().center() - splash->rect().center());
+    splash->centreOn(&mainWindow);
     splash->show();
 
     return QApplication::exec();

@@ -1,64 +1,44 @@
-// The main window as a crew uses it: typing, Enter, arrows, clicks on the
-// captions and the grid, and what the window does when it becomes active.
+// The main window as a crew meets it: typing, Enter and clicks, what the
+// cells show, the return from the program's own windows, and a screen too
+// small for the window. Widgets are found by their names.
 
-#include "CaptionPanel.h"
-#include "CellEdit.h"
 #include "MainWindow.h"
 #include "ScriptedDesktop.h"
-#include "SheetView.h"
 #include "WindowTestSupport.h"
+#include "WorkedExample.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
-#include <QFile>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include <cmath>
 
 using namespace quorvel;
 
 namespace {
 
-const QString CautionWarning =
-    QStringLiteral("'Caution Lap % Usage' should be between 30% to 100%.");
-
-// A program folder of its own for each test, with the shipped help texts.
-class ProgramFolder
+// The contrast of a cell's darkest pixel inside its frame (its text) against
+// its background, which it also gives. Luminance by the sRGB curve: the
+// cells are drawn in greys.
+double contrast(QWidget *cell, QRgb *background)
 {
-public:
-    ProgramFolder()
-    {
-        QDir(dir_.path()).mkpath(QStringLiteral("kvtext"));
-        QDir(dir_.path()).mkpath(QStringLiteral("lqrfiles"));
-        QFile::copy(QStringLiteral(QUORVEL_HELP_TEXTS), helpFile());
+    const auto luminance = [](QRgb colour) { return std::pow(qGray(colour) / 255.0, 2.2) + 0.05; };
+    const QImage image = cell->grab().toImage();
+    *background = image.pixel(image.width() / 2, 3);
+    double darkest = 2;
+    for (int y = 3; y < image.height() - 3; ++y) {
+        for (int x = 3; x < image.width() - 3; ++x)
+            darkest = std::min(darkest, luminance(image.pixel(x, y)));
     }
-    [[nodiscard]] QString path() const { return dir_.path(); }
-    [[nodiscard]] QString helpFile() const
-    {
-        return dir_.filePath(QStringLiteral("kvtext/help.txt"));
-    }
-
-private:
-    QTemporaryDir dir_;
-};
-
-struct Entry
-{
-    int cell;
-    const char *text;
-};
-
-// The worked Dunmere example in the order a crew meets the cells.
-const std::vector<Entry> WorkedExample = {
-    {132, "22"}, {133, "0.72"}, {134, "2.5"}, {135, "50"}, {136, "3"}, {138, "100"}, {139, "12"},
-    {1, "100"},  {2, "10"},     {4, "40"},    {5, "10"},   {7, "0"},   {8, "0"},     {20, "130"},
-    {21, "30"},  {26, "40"},    {27, "6"},    {38, "-99"}, {44, "18"}, {45, "85"},   {46, "10"},
-};
+    return luminance(*background) / darkest;
+}
 
 } // namespace
 
@@ -66,344 +46,163 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void startsUntitledOnTheTankCapacity();
-    void typingTheWorkedExample();
-    void navigation_data();
-    void navigation();
-    void gallonsModeSwitch();
-    void selectsThirtyCharactersOnArrival();
-    void captionClicks_data();
-    void captionClicks();
-    void gridFrameAndHeadingClicksCommit();
-    void copyRecalculatesAndStillCopies();
-    void cautionWarningOncePerRecalculation();
-    void returningFromOwnWindowRunsActivation();
-    void otherWindowsDoNotRunActivation();
-    void anotherApplicationDoesNotRunActivation();
-    void helpFileIsReadAgainOnActivation();
-    void missingHelpFileLeavesHelpEmpty();
-
-private:
-    CellEdit *cell(int index) const { return window_->sheetView().cellEdit(index); }
+    auto *cell(int n) const { return window_->findChild<QLineEdit *>("cell" + QString::number(n)); }
     QWidget *focused() const { return QApplication::focusWidget(); }
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    // The crew's steps, separated by blanks: "@name" clicks that widget,
+    // "#key" presses a key, "!name" chooses that menu item and "box" puts up
+    // a message box (both wait for the new window to take over), "^" clicks
+    // the main window, "xmessage" lets another application take the focus
+    // and give it back; anything else is typed.
+    void run(const QString &steps)
     {
-        QTest::keyClick(focused(), key, modifiers);
-        Settle();
+        for (const QString &step : steps.split(QLatin1Char(' '))) {
+            const QString name = step.mid(1);
+            const QKeyCombination key = QKeySequence(name)[0];
+            if (step.startsWith(QLatin1Char('@')))
+                QTest::mouseClick(window_->findChild<QWidget *>(name), Qt::LeftButton);
+            else if (step.startsWith(QLatin1Char('#')))
+                QTest::keyClick(focused(), key.key(), key.keyboardModifiers());
+            else if (step.startsWith(QLatin1Char('!')))
+                window_->findChild<QAction *>(name)->trigger();
+            else if (step == QLatin1String("box"))
+                (new QMessageBox(QMessageBox::NoIcon, step, step, {}, window_.get()))->show();
+            else if (step == QLatin1String("^"))
+                window_->activateWindow();
+            else if (step == QLatin1String("xmessage")) {
+                if (QGuiApplication::platformName() != QLatin1String("xcb"))
+                    QSKIP("no other application shares the offscreen platform");
+                QProcess other;
+                other.start(step, {QStringLiteral("another application")});
+                QTRY_VERIFY(!QApplication::activeWindow());
+                other.kill();
+                other.waitForFinished();
+            } else
+                QTest::keyClicks(focused(), step);
+            Settle();
+            if (step.startsWith(QLatin1Char('!')) || step == QLatin1String("box"))
+                QTRY_VERIFY(qApp->activeWindow() && qApp->activeWindow() != window_.get());
+        }
     }
-    void focusCell(int index)
+    // A help file whose text for cell N reads "WORD N".
+    void writeHelp(const char *word)
     {
-        cell(index)->setFocus(Qt::OtherFocusReason);
-        Settle();
+        QByteArray help;
+        for (int cell = 0; cell < 142; ++cell)
+            help += "title\r\n" + QByteArray(word) + ' ' + QByteArray::number(cell) + "\r\n0,0\r\n";
+        QDir(folder_.path()).mkpath(QStringLiteral("kvtext"));
+        QFile file(folder_.filePath(QStringLiteral("kvtext/help.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(help) == help.size());
     }
-    void typeInto(int index, const char *text)
-    {
-        // Reach the cell with Enter, the way the crew goes through the sheet.
-        for (int guard = 0; focused() != cell(index) && guard < 200; ++guard)
-            press(Qt::Key_Return);
-        QCOMPARE(focused(), static_cast<QWidget *>(cell(index)));
-        QTest::keyClicks(focused(), QString::fromLatin1(text));
-    }
-    QString shown(int index) const { return cell(index)->text(); }
 
-    std::unique_ptr<ProgramFolder> folder_;
-    std::unique_ptr<ScriptedDesktop> desktop_;
+    QTemporaryDir folder_;
+    ScriptedDesktop desktop_;
     std::unique_ptr<MainWindow> window_;
-};
 
-void TestMainWindow::init()
-{
-    folder_ = std::make_unique<ProgramFolder>();
-    desktop_ = std::make_unique<ScriptedDesktop>();
-    window_ = std::make_unique<MainWindow>(folder_->path(), *desktop_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    Settle();
-}
-
-void TestMainWindow::cleanup()
-{
-    window_.reset();
-    desktop_.reset();
-    folder_.reset();
-}
-
-void TestMainWindow::startsUntitledOnTheTankCapacity()
-{
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
-    QCOMPARE(focused(), static_cast<QWidget *>(cell(132)));
-    QVERIFY(window_->helpBox()->text().contains(QLatin1String("gallons")));
-    QVERIFY(desktop_->messages.isEmpty());
-    for (int i = 0; i < 114; ++i)
-        QVERIFY(shown(i).isEmpty());
-    QVERIFY(cell(137)->isHidden());
-    QVERIFY(window_->sheetView().captionPanel(132)->showsMissingInput());
-}
-
-void TestMainWindow::typingTheWorkedExample()
-{
-    for (const Entry &entry : WorkedExample)
-        typeInto(entry.cell, entry.text);
-    press(Qt::Key_Return);
-
-    const std::vector<std::pair<int, const char *>> results = {
-        {6, "20.01"}, {25, "16.67"}, {28, "107.50"}, {29, "96.25"}, {30, "5.77"},   {31, "5.77"},
-        {32, "6.45"}, {33, "0.0"},   {34, "12.3"},   {37, "2.58"},  {47, "112.50"}, {48, "107.50"},
-        {49, "5.97"}, {50, "5.98"},  {51, "6.34"},   {52, "90.8"},  {53, "9.6"},    {54, "7.8"},
-        {55, "1.8"},  {56, "2.54"},  {71, "137.7"},  {141, "38.7"}, {140, "38.6"}};
-    for (const auto &[index, text] : results)
-        QCOMPARE(shown(index), QString::fromLatin1(text));
-    QVERIFY(desktop_->messages.isEmpty());
-    QVERIFY(!window_->sheetView().captionPanel(132)->showsMissingInput());
-    // The empty 3rd Pit lap is behind the 2nd Pit's 85, and shows it.
-    QVERIFY(cell(57 + 7)->showsContradiction());
-    QVERIFY(!cell(38 + 7)->showsContradiction());
-}
-
-void TestMainWindow::navigation_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("to"); // a cell number, "focus" or "Clc"
-
-    const int none = Qt::NoModifier;
-    QTest::newRow("Enter after the last cell") << 113 << int(Qt::Key_Return) << none << "focus";
-    QTest::newRow("Up from the first cell") << 132 << int(Qt::Key_Up) << none << "Clc";
-    QTest::newRow("Up from H Hour row 0") << 0 << int(Qt::Key_Up) << none << "141";
-    QTest::newRow("Down skips hidden row 14") << 13 << int(Qt::Key_Down) << none << "15";
-    QTest::newRow("Enter skips the greyed gallons") << 5 << int(Qt::Key_Return) << none << "7";
-    QTest::newRow("keypad Enter") << 5 << int(Qt::Key_Enter) << none << "7";
-    QTest::newRow("Tab skips the hidden field") << 136 << int(Qt::Key_Tab) << none << "138";
-    QTest::newRow("Shift+Tab back over it")
-        << 138 << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "136";
-    QTest::newRow("Shift+Down is Down") << 7 << int(Qt::Key_Down) << int(Qt::ShiftModifier) << "8";
-    QTest::newRow("last side field to the grid") << 141 << int(Qt::Key_Return) << none << "0";
-    QTest::newRow("column to column") << 18 << int(Qt::Key_Down) << none << "19";
-}
-
-void TestMainWindow::navigation()
-{
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, to);
-    focusCell(from);
-    press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QWidget *expected = to == QLatin1String("focus") ? window_->focusButton()
-                        : to == QLatin1String("Clc")
-                            ? static_cast<QWidget *>(window_->recalculateButton())
-                            : cell(to.toInt());
-    QCOMPARE(focused(), expected);
-}
-
-void TestMainWindow::gallonsModeSwitch()
-{
-    // From the out-of-sight button the next stops are "Clc" and the start.
-    focusCell(113);
-    press(Qt::Key_Return);
-    press(Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget *>(window_->recalculateButton()));
-    press(Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget *>(cell(132)));
-
-    focusCell(19);
-    QTest::keyClicks(focused(), QStringLiteral("-99"));
-    press(Qt::Key_Return);
-    // The recalculation opened the gallons cell before the focus moved on.
-    QCOMPARE(focused(), static_cast<QWidget *>(cell(25)));
-    for (int row = 1; row <= 5; ++row)
-        QVERIFY(cell(19 + row)->isHidden());
-    QVERIFY(cell(25)->isEnabled());
-
-    focusCell(19);
-    QTest::keyClicks(focused(), QStringLiteral("4"));
-    press(Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget *>(cell(20)));
-    QVERIFY(!cell(25)->isEnabled());
-}
-
-void TestMainWindow::selectsThirtyCharactersOnArrival()
-{
-    const QString text = QStringLiteral("12345678901234567890123456789012345");
-    cell(7)->setText(text);
-    window_->document().sheet().setText(7, text.toStdString());
-    focusCell(6 + 2); // somewhere else first
-    focusCell(7);
-    QCOMPARE(cell(7)->selectedText(), text.left(30));
-
-    // Typing over the selection replaces it; the calculation reads the 12.
-    QTest::keyClicks(cell(7), QStringLiteral("12 laps"));
-    QCOMPARE(cell(7)->text(), QStringLiteral("12 laps") + text.mid(30));
-}
-
-void TestMainWindow::captionClicks_data()
-{
-    QTest::addColumn<int>("panel");
-    QTest::addColumn<QString>("gallonsColumns"); // columns put in gallons mode first
-    QTest::addColumn<int>("expected");           // -1: the focus stays where it was
-
-    QTest::newRow("tank capacity") << 132 << "" << 132;
-    QTest::newRow("lap number row") << 7 << "" << 7;
-    QTest::newRow("hidden H Hour row 14 goes to the 1st Pit") << 14 << "" << 33;
-    QTest::newRow("gallons caption does nothing") << 6 << "" << -1;
-    QTest::newRow("gallons caption in gallons mode too") << 6 << "0" << -1;
-    QTest::newRow("can row of a gallons H Hour") << 2 << "0" << 21;
-    QTest::newRow("can row with both in gallons mode") << 2 << "01" << -1;
-}
-
-void TestMainWindow::captionClicks()
-{
-    QFETCH(int, panel);
-    QFETCH(QString, gallonsColumns);
-    QFETCH(int, expected);
-    for (const QChar column : gallonsColumns) {
-        const int index = column.digitValue() * 19;
-        window_->document().sheet().setText(index, "-99");
+private slots:
+    void init()
+    {
+        desktop_ = ScriptedDesktop();
+        writeHelp("help");
+        window_ = std::make_unique<MainWindow>(folder_.path(), desktop_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        Settle();
     }
-    window_->recalculate();
-    focusCell(139);
+    void cleanup() { window_.reset(); }
 
-    QTest::mouseClick(window_->sheetView().captionPanel(panel), Qt::LeftButton);
-    Settle();
-    QWidget *target = expected < 0 ? cell(139) : cell(expected);
-    QCOMPARE(focused(), target);
-    if (expected >= 0)
-        QCOMPARE(window_->helpBox()->text().isEmpty(), false);
-}
+    void workedExampleByKeyboard()
+    {
+        for (const test::CellText &entry : test::WorkedExampleEntries) {
+            for (int stops = 0; stops < 30 && focused() != cell(entry.cell); ++stops)
+                run("#Return");
+            run(entry.text);
+        }
+        run("#Return");
+        for (const std::size_t result : {8, 24, 31}) {
+            const test::CellText &expected = test::WorkedExampleResults.at(result);
+            QCOMPARE(cell(expected.cell)->text(), QString::fromLatin1(expected.text));
+        }
+    }
 
-void TestMainWindow::gridFrameAndHeadingClicksCommit()
-{
-    focusCell(134);
-    QTest::keyClicks(focused(), QStringLiteral("2.5"));
-    QVERIFY(window_->sheetView().captionPanel(134)->showsMissingInput());
+    // Where the focus goes, the help it shows, and how often the caution-usage
+    // warning comes: once per recalculation. Coming back from the program's
+    // own windows (the steps that choose a menu item) the main window runs
+    // its activation steps: it reads the help file again and recalculates.
+    void crewSteps_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("warnings");
+        const auto row = [](const char *name, const char *steps, const char *focused, int n) {
+            QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(focused) << n;
+        };
+        row("Up from the first cell", "@cell132 #Up", "recalculateButton", 0);
+        row("Down skips hidden row 14", "@cell13 #Down", "cell15", 0);
+        row("Enter skips the greyed gallons", "@cell5 #Return", "cell7", 0);
+        row("Tab skips the hidden field", "@cell136 #Tab", "cell138", 0);
+        row("Enter from the last cell to Clc", "@cell113 #Return #Return", "recalculateButton", 0);
+        row("then to the first cell", "@cell113 #Return #Return #Return", "cell132", 0);
+        row("-99: on to the gallons", "@cell19 -99 #Return", "cell25", 0);
+        row("back to cans", "@cell19 -99 #Return @cell19 4 #Return", "cell20", 0);
+        row("caption: its cell", "@cell139 @caption132", "cell132", 0);
+        row("hidden H Hour row: 1st Pit", "@cell139 @caption14", "cell33", 0);
+        row("gallons caption: nothing", "@cell0 -99 @cell139 @caption6", "cell139", 0);
+        row("can row of a gallons H Hour", "@cell0 -99 @cell139 @caption2", "cell21", 0);
+        row("both in gallons mode", "@cell0 -99 @cell19 -99 @cell139 @caption2", "cell139", 0);
+        // The click lands on a can weight that leaving the -99 hides.
+        row("click after -99", "@cell57 -99 @cell59", "cell63", 0);
+        row("Clc", "@cell135 25 #Return @recalculateButton", "recalculateButton", 2);
+        row("Up, then back in range", "@cell135 25 #Return #Up 30 #Return", "cell136", 2);
+        row("Comments, OK", "@cell135 25 #Return !mnuComments @ok", "cell136", 2);
+        row("Comments, main window clicked", "@cell135 25 #Return !mnuComments ^", "cell136", 2);
+        row("About, OK", "@cell135 25 #Return !mnuAbout @ok", "cell136", 2);
+        row("About, background click", "@cell135 25 #Return !mnuAbout @about", "cell136", 2);
+        row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
+        row("another application", "@cell135 25 #Return xmessage", "cell136", 1);
+    }
+    void crewSteps()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, focused);
+        writeHelp("edited");
+        run(steps);
+        QTRY_COMPARE(QApplication::activeWindow(), window_.get());
+        Settle();
+        QCOMPARE(this->focused() ? this->focused()->objectName() : QString(), focused);
+        const QString help = steps.contains(QLatin1Char('!')) ? "edited " : "help ";
+        if (focused.startsWith(QLatin1String("cell")))
+            QCOMPARE(window_->findChild<QLabel *>("helpBox")->text(), help + focused.mid(4));
+        QTEST(static_cast<int>(desktop_.messages.size()), "warnings");
+    }
 
-    QTest::mouseClick(window_->sheetView().columnHeading(0), Qt::LeftButton);
-    Settle();
-    QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
-    QVERIFY(!window_->sheetView().captionPanel(134)->showsMissingInput());
+    void greyedResultsReadable()
+    {
+        // Gallons from a can weight too heavy for the cell's width.
+        run("@cell1 99999999 @cell2 1 #Return");
+        QVERIFY(!cell(6)->isEnabled() &&
+                cell(6)->fontMetrics().horizontalAdvance(cell(6)->text()) > cell(6)->width());
+        QCOMPARE(cell(6)->cursorPosition(), 0); // its first digits show
+        QRgb greyed = 0, field = 0;
+        QVERIFY(contrast(cell(6), &greyed) >= 4.5);
+        contrast(cell(7), &field);
+        QVERIFY(greyed != field); // still plainly not a field to type into
+    }
 
-    // The frame's own background does the same; a second click changes nothing.
-    focusCell(132);
-    QTest::keyClicks(focused(), QStringLiteral("22"));
-    QTest::mouseClick(window_->testConditionsFrame(), Qt::LeftButton, {}, QPoint(5, 200));
-    Settle();
-    QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
-    QVERIFY(!window_->sheetView().captionPanel(132)->showsMissingInput());
-    QTest::mouseClick(window_->testConditionsFrame(), Qt::LeftButton, {}, QPoint(5, 200));
-    Settle();
-    QCOMPARE(focused(), static_cast<QWidget *>(window_->focusButton()));
-}
-
-void TestMainWindow::copyRecalculatesAndStillCopies()
-{
-    focusCell(132);
-    QTest::keyClicks(focused(), QStringLiteral("22"));
-    cell(132)->selectAll();
-    press(Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("22"));
-    QVERIFY(!window_->sheetView().captionPanel(132)->showsMissingInput());
-    // The recalculation did not disturb the selection being copied.
-    QCOMPARE(cell(132)->selectedText(), QStringLiteral("22"));
-}
-
-void TestMainWindow::cautionWarningOncePerRecalculation()
-{
-    focusCell(135);
-    QTest::keyClicks(focused(), QStringLiteral("25"));
-    press(Qt::Key_Return);
-    QCOMPARE(desktop_->messages.size(), 1);
-    QCOMPARE(desktop_->messages.first().text, CautionWarning);
-    QCOMPARE(desktop_->messages.first().title, QStringLiteral("Quorvel"));
-    QTest::qWait(50);
-    QCOMPARE(desktop_->messages.size(), 1);
-
-    // Every later recalculation warns again while the value stays; 30 is fine.
-    QTest::mouseClick(window_->recalculateButton(), Qt::LeftButton);
-    Settle();
-    QCOMPARE(desktop_->messages.size(), 2);
-    focusCell(135);
-    QTest::keyClicks(focused(), QStringLiteral("30"));
-    press(Qt::Key_Return);
-    QCOMPARE(desktop_->messages.size(), 2);
-}
-
-void TestMainWindow::returningFromOwnWindowRunsActivation()
-{
-    QWidget comments;
-    comments.resize(200, 100);
-    window_->addOwnWindow(&comments);
-    comments.show();
-    comments.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&comments));
-
-    window_->setWindowTitle(QStringLiteral("Quorvel  [ RACE1.DAT ]"));
-    window_->document().sheet().setText(135, "25");
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    Settle();
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
-    QCOMPARE(desktop_->messages.size(), 1);
-}
-
-void TestMainWindow::otherWindowsDoNotRunActivation()
-{
-    // A box or dialog of the program that is not one of its own windows:
-    // going back from it must not recalculate (and warn) again.
-    QWidget box;
-    box.resize(200, 100);
-    box.show();
-    box.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&box));
-    window_->document().sheet().setText(135, "25");
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    Settle();
-    QVERIFY(desktop_->messages.isEmpty());
-}
-
-void TestMainWindow::anotherApplicationDoesNotRunActivation()
-{
-    window_->document().sheet().setText(135, "25");
-    emit qGuiApp->focusWindowChanged(nullptr);
-    emit qGuiApp->focusWindowChanged(window_->windowHandle());
-    Settle();
-    QVERIFY(desktop_->messages.isEmpty());
-}
-
-void TestMainWindow::helpFileIsReadAgainOnActivation()
-{
-    QFile file(folder_->helpFile());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
-    file.close();
-    const QByteArray edited =
-        bytes.replace("Fuel tank capacity in gallons.", "Tank size, US gallons.");
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(edited);
-    file.close();
-
-    focusCell(133);
-    focusCell(132);
-    QVERIFY(!window_->helpBox()->text().startsWith(QLatin1String("Tank size")));
-    window_->runActivationSteps();
-    focusCell(133);
-    focusCell(132);
-    QVERIFY(window_->helpBox()->text().startsWith(QLatin1String("Tank size")));
-}
-
-void TestMainWindow::missingHelpFileLeavesHelpEmpty()
-{
-    QVERIFY(QFile::remove(folder_->helpFile()));
-    window_->runActivationSteps();
-    focusCell(133);
-    QVERIFY(window_->helpBox()->text().isEmpty());
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
-}
+    void clientScrollsOnlyOnASmallScreen()
+    {
+        auto *client = window_->findChild<QWidget *>(QStringLiteral("client"));
+        auto *scroll = window_->findChild<QScrollArea *>();
+        const QRect screen = window_->screen()->availableGeometry();
+        const bool small = client->width() > screen.width() || client->height() > screen.height();
+        QCOMPARE(window_->centralWidget(), small ? static_cast<QWidget *>(scroll) : client);
+        if (!small)
+            return;
+        QCOMPARE(focused(), cell(132)); // the crew can type at once
+        QVERIFY(scroll->widget() == client && screen.contains(window_->frameGeometry()));
+        run("@cell112 #Return"); // Enter into the last cell brings it into view
+        QCOMPARE(cell(113)->visibleRegion().boundingRect(), cell(113)->rect());
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

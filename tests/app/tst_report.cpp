@@ -90,7 +90,7 @@ private slots:
     void aboutPrintsItself();
 
 private:
-    QLabel *helpBox() const { return window_->helpBox(); }
+    QLabel *helpBox() const { return window_->findChild<QLabel *>(QStringLiteral("helpBox")); }
 
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<ScriptedDesktop> desktop_;
@@ -138,7 +138,7 @@ void TestReport::printComment()
     QFETCH(QString, shownWhilePrinting);
     desktop_->typedTexts = {typed, QStringLiteral(" ")};
 
-    window_->menu().print->trigger();
+    window_->findChild<QAction *>(QStringLiteral("mnuPrint"))->trigger();
 
     QCOMPARE(desktop_->textBoxes.size(), 1);
     QCOMPARE(desktop_->textBoxes.first().title, QStringLiteral("Printed Comment"));
@@ -153,13 +153,14 @@ void TestReport::printComment()
     QVERIFY(desktop_->messages.isEmpty());
 
     // The comment is not kept: the next print starts from a blank again.
-    window_->menu().print->trigger();
+    window_->findChild<QAction *>(QStringLiteral("mnuPrint"))->trigger();
     QCOMPARE(desktop_->textBoxes.at(1).initialText, QStringLiteral(" "));
 }
 
 void TestReport::printCancelledChangesNothing()
 {
-    window_->menu().print->trigger(); // no typed text queued: Cancel
+    window_->findChild<QAction *>(QStringLiteral("mnuPrint"))
+        ->trigger(); // no typed text queued: Cancel
     QCOMPARE(desktop_->textBoxes.size(), 1);
     QVERIFY(desktop_->printed.isEmpty());
     QCOMPARE(helpBox()->text(), HelpText);
@@ -171,7 +172,7 @@ void TestReport::printerFailureRestoresAndTells()
 {
     desktop_->printerWorks = false;
     desktop_->typedTexts = {QStringLiteral("lap 40")};
-    window_->menu().print->trigger();
+    window_->findChild<QAction *>(QStringLiteral("mnuPrint"))->trigger();
     QCOMPARE(desktop_->printed.first().seen, QStringLiteral("Comment: lap 40 [busy]"));
     QCOMPARE(helpBox()->text(), HelpText);
     QVERIFY(window_->cursor().shape() != Qt::WaitCursor);
@@ -192,7 +193,7 @@ void TestReport::printsTheWindowToAPdfPage()
     desktop_->printWith = [&printer](QWidget *widget) { return printer.print(widget); };
     desktop_->typedTexts = {QStringLiteral("Dry")};
 
-    window_->menu().print->trigger();
+    window_->findChild<QAction *>(QStringLiteral("mnuPrint"))->trigger();
 
     QVERIFY(desktop_->messages.isEmpty());
     const RenderedPdf rendered = render(pdf, folder_->path());
@@ -224,7 +225,7 @@ void TestReport::helpViewerOrder()
     QFETCH(bool, notFound);
     desktop_->installedPrograms = installed;
 
-    window_->menu().programHelp->trigger();
+    window_->findChild<QAction *>(QStringLiteral("mnuHelpHelp"))->trigger();
 
     QCOMPARE(desktop_->started.size(), tried);
     for (int i = 0; i < tried; ++i) {
@@ -268,12 +269,12 @@ void TestReport::viewerGetsThePathAsOneArgument()
 
 void TestReport::aboutIsOneWindow()
 {
-    window_->menu().about->trigger();
-    QPointer<AboutWindow> about = window_->aboutWindow();
+    window_->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QPointer<AboutWindow> about = window_->findChild<AboutWindow *>();
     QVERIFY(about && about->isVisible());
     window_->activateWindow();
-    window_->menu().about->trigger();
-    QCOMPARE(window_->aboutWindow(), about.data());
+    window_->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QCOMPARE(window_->findChild<AboutWindow *>(), about.data());
     QCOMPARE(window_->findChildren<AboutWindow *>().size(), 1);
     QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
     auto *version = about->findChild<QLabel *>(QStringLiteral("version"));
@@ -284,16 +285,16 @@ void TestReport::aboutIsOneWindow()
 
 void TestReport::aboutClosesOnOkAndBackground()
 {
-    window_->menu().about->trigger();
-    QPointer<AboutWindow> about = window_->aboutWindow();
+    window_->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QPointer<AboutWindow> about = window_->findChild<AboutWindow *>();
     // A click on the picture is not one on the background.
     QTest::mouseClick(about->findChild<QLabel *>(), Qt::LeftButton);
     QVERIFY(about && about->isVisible());
     QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("ok")), Qt::LeftButton);
     QTRY_VERIFY(!about);
 
-    window_->menu().about->trigger();
-    about = window_->aboutWindow();
+    window_->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    about = window_->findChild<AboutWindow *>();
     QTest::mouseClick(about.data(), Qt::LeftButton, {},
                       QPoint(about->width() - 5, about->height() - 5));
     QTRY_VERIFY(!about);
@@ -301,8 +302,8 @@ void TestReport::aboutClosesOnOkAndBackground()
 
 void TestReport::aboutPrintsItself()
 {
-    window_->menu().about->trigger();
-    QPointer<AboutWindow> about = window_->aboutWindow();
+    window_->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QPointer<AboutWindow> about = window_->findChild<AboutWindow *>();
     auto *print = about->findChild<QPushButton *>(QStringLiteral("print"));
     QTest::mouseClick(print, Qt::LeftButton);
     QCOMPARE(desktop_->printed.size(), 1);
