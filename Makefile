@@ -14,12 +14,12 @@ RUN_PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev lib
                 fonts-dejavu-core fonts-liberation2 xdg-utils
 # Making the .deb: dpkg-shlibdeps works out its dependencies, with `file`.
 DEB_PACKAGES := dpkg-dev file
-# The tests on top: Google Benchmark and xcb for the benchmarks; clang with its
+# The tests on top: Google Benchmark for the benchmarks; clang with its
 # sanitizer and libFuzzer runtimes for the fuzz smoke runs; a virtual X server,
 # openbox, xdotool, xprop and ImageMagick to drive and photograph the real
 # window; a CUPS scheduler and pdftoppm for printing; the desktop entry and
 # AppStream validators and lintian for the package.
-TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev libxcb1-dev clang \
+TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
                  libclang-rt-14-dev xvfb xauth openbox xdotool x11-utils imagemagick \
                  cups cups-client cups-bsd poppler-utils desktop-file-utils appstream lintian
 
