@@ -110,9 +110,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::print()
 {
-    // The page is the window's client area: the sheet, the projections and
-    // the Help box, without the menu bar.
-    PrintCommand(desktop_, this, centralWidget(), helpBox_).run();
+    // The page is the window's client area, whole, wherever it is shown:
+    // the sheet, the projections and the Help box, without the menu bar.
+    PrintCommand(desktop_, this, helpFrame_->parentWidget(), helpBox_).run();
 }
 
 void MainWindow::showProgramHelp()
