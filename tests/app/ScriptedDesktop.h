@@ -80,16 +80,13 @@ public:
     PrintResult printImage(QWidget *widget) override
     {
         printed.append({widget, onPrint ? onPrint() : QString()});
-        if (printWith)
-            return printWith(widget);
-        return printerWorks ? PrintResult{true, {}}
-                            : PrintResult{false, QStringLiteral("Out of paper.")};
+        return printWith ? printWith(widget) : PrintResult{true, {}, {}};
     }
 
     bool startProgram(const QString &program, const QStringList &arguments) override
     {
         started.append({program, arguments});
-        return installedPrograms.contains(program);
+        return startWith && startWith(program, arguments);
     }
 
     void setBusyPointer(bool busy) override { this->busy = busy; }
@@ -108,11 +105,11 @@ public:
     QList<Answer> answers;
     QList<std::optional<QString>> fileChoices;
     QList<std::optional<QString>> typedTexts;
-    bool printerWorks = true;
     std::function<QString()> onPrint;
-    // A real printer to hand the page to, for the tests that look at it.
+    // A real printer and a real program start, for the tests that look at
+    // what came out; without them every page prints and no program starts.
     std::function<PrintResult(QWidget *)> printWith;
-    QStringList installedPrograms;
+    std::function<bool(const QString &, const QStringList &)> startWith;
 };
 
 } // namespace quorvel
