@@ -1,8 +1,11 @@
 #include "PrintCommand.h"
 
+#include <QEventLoop>
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <optional>
 
 namespace quorvel {
@@ -10,6 +13,9 @@ namespace quorvel {
 namespace {
 
 const QString ProgramTitle = QStringLiteral("Quorvel");
+// Long enough for a window manager to take a closed box away, short enough
+// to go unnoticed before a page.
+constexpr std::chrono::milliseconds ShowBeforePrinting(100);
 
 // The busy pointer over the main window for as long as the command runs.
 class BusyWindow
@@ -82,8 +88,11 @@ void PrintCommand::run()
         if (!line.isEmpty())
             shown.emplace(helpBox_, line);
         // The crew sees on screen what goes on the page, with no trace of
-        // the box that has just closed over the window.
-        window_->repaint();
+        // the box that has just closed over the window: the window paints,
+        // and the window manager uncovers it, while the crew's input waits.
+        QEventLoop painting;
+        QTimer::singleShot(ShowBeforePrinting, &painting, &QEventLoop::quit);
+        painting.exec(QEventLoop::ExcludeUserInputEvents);
         printed = desktop_.printImage(page_);
     }
     ReportPrinted(desktop_, window_, printed);
