@@ -15,7 +15,7 @@ namespace {
 const QString ProgramTitle = QStringLiteral("Quorvel");
 // Long enough for a window manager to take a closed box away, short enough
 // to go unnoticed before a page.
-constexpr std::chrono::milliseconds ShowBeforePrinting(100);
+constexpr std::chrono::milliseconds SettleAfterBox(100);
 
 // The busy pointer over the main window for as long as the command runs.
 class BusyWindow
@@ -83,16 +83,19 @@ void PrintCommand::run()
             QStringLiteral("Printed Comment"), QStringLiteral(" "));
         if (!typed)
             return;
+        // The box that has just closed leaves the window uncovered and the
+        // focus back in its cell, which shows the cell's help: let that
+        // happen first, the crew's input held back, so that nothing of it
+        // overwrites the comment line or stays on screen while printing.
+        QEventLoop settling;
+        QTimer::singleShot(SettleAfterBox, &settling, &QEventLoop::quit);
+        settling.exec(QEventLoop::ExcludeUserInputEvents);
         const QString line = commentLine(*typed);
         std::optional<CommentInHelpBox> shown;
         if (!line.isEmpty())
             shown.emplace(helpBox_, line);
-        // The crew sees on screen what goes on the page, with no trace of
-        // the box that has just closed over the window: the window paints,
-        // and the window manager uncovers it, while the crew's input waits.
-        QEventLoop painting;
-        QTimer::singleShot(ShowBeforePrinting, &painting, &QEventLoop::quit);
-        painting.exec(QEventLoop::ExcludeUserInputEvents);
+        // The crew sees on screen what goes on the page.
+        window_->repaint();
         printed = desktop_.printImage(page_);
     }
     ReportPrinted(desktop_, window_, printed);
