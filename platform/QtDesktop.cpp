@@ -131,9 +131,9 @@ Desktop::PrintResult QtDesktop::printImage(QWidget *widget)
 namespace {
 
 // How long a program has to fail before it counts as started: xdg-open
-// finding no way to open a file ends well within it, and a viewer that is
-// still there after it is showing its window.
-constexpr std::chrono::seconds StartGrace(1);
+// finding no way to open a file ends within it (it took 1.2 s on a busy
+// machine), and a viewer still there after it is showing its window.
+constexpr std::chrono::seconds StartGrace(2);
 
 // Collects the program's end on a thread of its own, whenever it comes, so
 // that it never lingers as a zombie; the future gives its wait status.

@@ -168,7 +168,7 @@ private slots:
         QTemporaryDir bin; // the only folder on the search path
         const QString make =
             "for v in $1; do printf '#!/bin/sh\\necho ${0##*/} $# \"$1\" >>%s/log\\n"
-            "[ %s = r ] && exec /bin/sleep 2\\nexit %s\\n' \"$0\" ${v#*=} ${v#*=} "
+            "[ %s = r ] && exec /bin/sleep 3\\nexit %s\\n' \"$0\" ${v#*=} ${v#*=} "
             ">\"$0/${v%=*}\" && chmod +x \"$0/${v%=*}\"; done";
         QProcess::execute("sh", {"-c", make, bin.path(), viewers});
         const QByteArray path = qgetenv("PATH");
