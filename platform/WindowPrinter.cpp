@@ -39,8 +39,8 @@ bool drawPage(QWidget *widget, const QString &file, const QPageLayout &layout)
     if (!painter.begin(&pdf))
         return false;
     const QRect page = painter.viewport();
-    const double scale = std::min(double(page.width()) / widget->width(),
-                                  double(page.height()) / widget->height());
+    const double scale =
+        std::min(double(page.width()) / widget->width(), double(page.height()) / widget->height());
     painter.translate((page.width() - widget->width() * scale) / 2, 0);
     painter.scale(scale, scale);
     widget->render(&painter, QPoint(), QRegion(),
