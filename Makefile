@@ -1,24 +1,59 @@
-# The two ways in: `make run` and `make test`. Both install whatever Debian
-# packages are missing first, so they work on a fresh machine.
+# The ways in: `make run`, `make test`, `make deb` and `make install`. Each
+# installs the Debian packages it needs that are missing first, so it works on
+# a fresh Debian 12 machine. Run make as yourself: it calls sudo for the
+# packages only, and only when you are not root.
 
 BUILD_DIR ?= build
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-# Compiler, build tools, Qt 6 (Widgets, PrintSupport, Test), Google Benchmark,
-# clang with its sanitizer and libFuzzer runtimes for the fuzz smoke tests.
-# Fonts the window's layout fits, a virtual X server to run it without a
-# screen, pdftoppm for the tests that look at a printed page, the desktop
-# entry and AppStream validators, dpkg-dev for building the .deb, and
-# xdotool and ImageMagick to type into the real window on the virtual X
-# server and photograph it when the end-to-end test fails.
-PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
-            libbenchmark-dev clang libclang-rt-14-dev libxcb1-dev \
-            fonts-dejavu-core fonts-liberation2 xvfb xauth poppler-utils \
-            desktop-file-utils appstream dpkg-dev xdotool imagemagick
+# Building and running the window: the compiler and build tools, Qt 6 (its
+# xcb platform plugin comes with qt6-base-dev), libgl-dev and CUPS for
+# printing, the fonts the window's layout was fitted with, and xdg-utils so
+# Help > Program Help can open the manual in the desktop's viewer.
+RUN_PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev libcups2-dev \
+                fonts-dejavu-core fonts-liberation2 xdg-utils
+# Making the .deb: dpkg-shlibdeps works out its dependencies, with `file`.
+DEB_PACKAGES := dpkg-dev file
+# The tests on top: Google Benchmark and xcb for the benchmarks; clang with its
+# sanitizer and libFuzzer runtimes for the fuzz smoke runs; a virtual X server,
+# openbox, xdotool, xprop and ImageMagick to drive and photograph the real
+# window; a CUPS scheduler and pdftoppm for printing; the desktop entry and
+# AppStream validators and lintian for the package.
+TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev libxcb1-dev clang \
+                 libclang-rt-14-dev xvfb xauth openbox xdotool x11-utils imagemagick \
+                 cups cups-client cups-bsd poppler-utils desktop-file-utils appstream lintian
 
-.PHONY: run test build packages
+PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
+PACKAGE_TARGETS := $(PROGRAM_TARGETS) quorvel_package_docs
 
-run: build
+# Installs the packages of $(1) that are not installed yet.
+define install-missing
+	@missing=""; \
+	for p in $(1); do \
+	    dpkg-query -W -f='$${Status}\n' "$$p" 2>/dev/null | grep -q '^install ok installed$$' \
+	        || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+endef
+
+define configure
+	@if [ -n "$$SUDO_USER" ] && [ "$$SUDO_USER" != root ]; then \
+	    echo "Note: make runs under sudo, so $(BUILD_DIR)/ and the window belong to root."; \
+	    echo "Run make as $$SUDO_USER instead; it calls sudo itself for the packages."; \
+	fi
+	cmake -S . -B $(BUILD_DIR) -G Ninja
+endef
+
+.PHONY: run test deb install
+
+run:
+	$(call install-missing,$(RUN_PACKAGES))
+	$(configure)
+	cmake --build $(BUILD_DIR) --target $(PROGRAM_TARGETS)
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
 	    echo "Quorvel is built, but this machine has no display to show its window on"; \
 	    echo "(DISPLAY and WAYLAND_DISPLAY are not set). Run it under a virtual X server:"; \
@@ -29,21 +64,21 @@ run: build
 	fi
 	$(BUILD_DIR)/bin/quorvel
 
-test: build
+test:
+	$(call install-missing,$(TEST_PACKAGES))
+	$(configure)
+	cmake --build $(BUILD_DIR)
 	cd $(BUILD_DIR) && ctest --output-on-failure
 
-build: packages
-	cmake -S . -B $(BUILD_DIR) -G Ninja
-	cmake --build $(BUILD_DIR)
+deb:
+	$(call install-missing,$(RUN_PACKAGES) $(DEB_PACKAGES))
+	$(configure)
+	cmake --build $(BUILD_DIR) --target $(PACKAGE_TARGETS)
+	rm -f $(BUILD_DIR)/quorvel_*.deb
+	cd $(BUILD_DIR) && cpack
+	@deb=$$(ls $(BUILD_DIR)/quorvel_*.deb); case $$deb in /*) ;; *) deb=./$$deb ;; esac; \
+	    echo "Install it with:  sudo apt install $$deb"
 
-packages:
-	@missing=""; \
-	for p in $(PACKAGES); do \
-	    dpkg-query -W -f='$${Status}\n' "$$p" 2>/dev/null | grep -q '^install ok installed$$' \
-	        || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	    echo "Installing:$$missing"; \
-	    $(SUDO) apt-get update && \
-	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
-	fi
+# The package, installed with apt (so `sudo apt remove quorvel` takes it away).
+install: deb
+	$(SUDO) apt-get install -y --reinstall $(abspath $(BUILD_DIR))/quorvel_*.deb

@@ -11,6 +11,7 @@
 #include "MainWindowLayout.h"
 #include "PrintCommand.h"
 #include "ProgramFont.h"
+#include "RecoveryKeeper.h"
 #include "Resources.h"
 #include "SheetView.h"
 
@@ -66,6 +67,12 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     document_.currentFile().makeUntitled();
     fileCommands_ = new FileCommands(document_, desktop_, this);
     connectCommands();
+
+    // The race survives a crash: kept beside the user's state, offered at
+    // the next start.
+    recovery_ = new RecoveryKeeper(document_, desktop_, this);
+    connect(recovery_, &RecoveryKeeper::captionChanged, this, &QWidget::setWindowTitle);
+    connect(recovery_, &RecoveryKeeper::sheetReplaced, this, &MainWindow::showReplacedSheet);
 }
 
 void MainWindow::connectCommands()
@@ -88,12 +95,14 @@ void MainWindow::showReplacedSheet(const RecalculationOutcome &outcome)
 {
     sheetView_->showSheet();
     warnIfDue(outcome);
+    recovery_->noteChange();
 }
 
 void MainWindow::exitProgram()
 {
     if (fileCommands_->exit() == FileCommands::ExitDecision::End) {
         ending_ = true;
+        recovery_->discard();
         emit endRequested();
     }
 }
@@ -148,6 +157,7 @@ void MainWindow::openComments()
 {
     // Made afresh from the comment each time; it deletes itself on closing.
     comments_ = new CommentsWindow(document_, this);
+    connect(comments_, &CommentsWindow::commentChanged, recovery_, &RecoveryKeeper::noteChange);
     addOwnWindow(comments_);
     comments_->move(geometry().center() - comments_->rect().center());
     comments_->show();
@@ -282,6 +292,8 @@ void MainWindow::takeOverFromSplash()
     raise();
     activateWindow();
     runActivationSteps();
+    // Once the crew can see the window, never over the splash.
+    QMetaObject::invokeMethod(recovery_, &RecoveryKeeper::offerLeftCopy, Qt::QueuedConnection);
 }
 
 void MainWindow::runActivationSteps()

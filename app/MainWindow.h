@@ -20,6 +20,7 @@ class CellEdit;
 class CommentsWindow;
 class Desktop;
 class FileCommands;
+class RecoveryKeeper;
 class SheetView;
 
 // The one main window: the race sheet with its captions, the projections,
@@ -119,6 +120,7 @@ private:
     ActivationWatcher *activationWatcher_ = nullptr;
     std::unique_ptr<RowHelp> rowHelp_;
     FileCommands *fileCommands_ = nullptr;
+    RecoveryKeeper *recovery_ = nullptr;
     QPointer<CommentsWindow> comments_;
     QPointer<AboutWindow> about_;
     QString programFolder_;

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -24,22 +25,43 @@ bool hasDisplay()
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
+// The command as a crew can paste it into a shell: quoted when the path holds
+// blanks or other characters the shell would act on.
+std::string shellWord(const char *word)
+{
+    const std::string text = word && *word ? word : "quorvel";
+    const bool plain = text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                              "0123456789/._+-") == std::string::npos;
+    if (plain)
+        return text;
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (!hasDisplay()) {
-        std::fputs("Quorvel is a desktop program and needs a graphical display, but none was "
-                   "found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                   "On a machine without a screen, run it under a virtual X server:\n"
-                   "    xvfb-run -a build/bin/quorvel\n"
-                   "To recalculate race files without a window, use quorvel-calc.\n",
-                   stderr);
+        // Named as the crew started it, so the hint works for the installed
+        // program on the PATH as well as for a build tree.
+        std::fprintf(stderr,
+                     "Quorvel is a desktop program and needs a graphical display, but none was "
+                     "found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                     "On a machine without a screen, run it under a virtual X server:\n"
+                     "    xvfb-run -a %s\n"
+                     "To recalculate race files without a window, use quorvel-calc.\n",
+                     shellWord(argc > 0 ? argv[0] : nullptr).c_str());
         return EXIT_FAILURE;
     }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    // The desktop entry's name, so docks and task bars put the window under
+    // its launcher (the Wayland app id; StartupWMClass in the entry does it on X11).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.dunmere.Quorvel"));
     quorvel::LoadPictures();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/quorvel-32.png")));
 

@@ -2,7 +2,10 @@
 
 #include "RecalculateSheet.h"
 #include "SheetLabels.h"
+#include "TerminalText.h"
+#include "TextFields.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -13,33 +16,9 @@ constexpr std::size_t CaptionWidth = 40;
 constexpr std::size_t ColumnWidth = 10;
 constexpr std::string_view ContradictionMark = "!";
 
-std::size_t displayWidth(std::string_view text)
-{
-    std::size_t width = 0;
-    for (const char c : text)
-        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    return width;
-}
-
-// Cuts a text to at most width characters, marking the cut with "~".
-std::string fitted(std::string_view text, std::size_t width)
-{
-    if (displayWidth(text) <= width)
-        return std::string(text);
-    std::string cut;
-    std::size_t characters = 0;
-    for (const char c : text) {
-        const bool starts = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        if (starts && ++characters > width - 1)
-            break;
-        cut.push_back(c);
-    }
-    return cut + "~";
-}
-
 std::string padRight(std::string text, std::size_t width)
 {
-    const std::size_t w = displayWidth(text);
+    const std::size_t w = TerminalWidth(text);
     if (w < width)
         text.append(width - w, ' ');
     return text;
@@ -47,7 +26,7 @@ std::string padRight(std::string text, std::size_t width)
 
 std::string padLeft(std::string text, std::size_t width)
 {
-    const std::size_t w = displayWidth(text);
+    const std::size_t w = TerminalWidth(text);
     return w < width ? std::string(width - w, ' ') + text : text;
 }
 
@@ -55,8 +34,10 @@ std::string shownValue(const Cell &cell, std::size_t width)
 {
     if (!cell.visible)
         return {};
-    const bool contradicts = cell.colour == TextColour::LightMagenta;
-    std::string value = fitted(cell.text, width - (contradicts ? ContradictionMark.size() : 0));
+    // The window shows the colour only on text: an empty cell shows nothing.
+    const bool contradicts = cell.colour == TextColour::LightMagenta && !cell.text.empty();
+    std::string value =
+        FittedTerminalText(cell.text, width - (contradicts ? ContradictionMark.size() : 0));
     if (contradicts)
         value += ContradictionMark;
     return value;
@@ -80,7 +61,8 @@ void PrintSheetTable(std::ostream &out, const RaceDocument &document,
                      const RecalculationOutcome &recalculation)
 {
     const RaceSheet &sheet = document.sheet();
-    out << "Quorvel race sheet: " << document.currentFile().displayName() << "\n\n";
+    out << "Quorvel race sheet: "
+        << TerminalText(DecodeFileText(document.currentFile().displayName())) << "\n\n";
     for (int index = SideCell::TankCapacity; index <= SideCell::AvgCautionLapSec; ++index)
         printSideCell(out, sheet, index);
 
@@ -111,11 +93,12 @@ void PrintSheetTable(std::ostream &out, const RaceDocument &document,
 
     if (!document.comment().empty()) {
         out << "\nComment:\n";
-        for (const char c : document.comment()) {
-            if (c != '\r')
-                out << c;
+        const std::string_view comment = document.comment();
+        for (std::size_t start = 0; start <= comment.size();) {
+            const std::size_t end = std::min(comment.find(LineEnd, start), comment.size());
+            out << TerminalText(comment.substr(start, end - start)) << '\n';
+            start = end + LineEnd.size();
         }
-        out << '\n';
     }
 }
 

@@ -4,22 +4,28 @@
 #include "RaceDocument.h"
 #include "SheetJson.h"
 #include "SheetTable.h"
+#include "TerminalText.h"
+#include "TextFields.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace {
 
-constexpr std::string_view Usage = "Usage: quorvel-calc [--json | --recalculated] FILE\n"
+constexpr std::string_view Usage = "Usage: quorvel-calc [--json | --recalculated] [--] FILE\n"
                                    "\n"
                                    "Recalculates the race file FILE and prints:\n"
                                    "  (no option)      the sheet as a table\n"
                                    "  --json           the sheet and its display state as JSON\n"
-                                   "  --recalculated   the recalculated race file\n";
+                                   "  --recalculated   the recalculated race file\n"
+                                   "  --               ends the options: FILE may begin with -\n";
 
 enum class Output { Table, Json, RaceFile };
 
@@ -27,32 +33,54 @@ constexpr int Success = 0;
 constexpr int FileProblem = 1;
 constexpr int BadUsage = 2;
 
+// A path as the crew can read it in a message: its bytes as the race files'
+// texts are decoded, control characters as codes.
+std::string shownPath(const std::string &path)
+{
+    return quorvel::TerminalText(quorvel::DecodeFileText(path));
+}
+
+// A script must learn that the output did not arrive (a full disk, a closed
+// pipe), not just find it short.
+int endWith(int status)
+{
+    std::cout.flush();
+    if (std::cout)
+        return status;
+    const int error = errno;
+    std::cerr << "quorvel-calc: could not write the output: " << std::strerror(error) << '\n';
+    return FileProblem;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     const QCoreApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
 
+    // The arguments as the bytes they are: a file name need not be UTF-8.
     Output output = Output::Table;
-    QString path;
-    for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+    std::optional<std::string> path;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (options && argument == "--") {
+            options = false;
+        } else if (options && (argument == "--help" || argument == "-h")) {
             std::cout << Usage;
-            return Success;
-        }
-        if (argument == QLatin1String("--json") && output == Output::Table) {
+            return endWith(Success);
+        } else if (options && argument == "--json" && output == Output::Table) {
             output = Output::Json;
-        } else if (argument == QLatin1String("--recalculated") && output == Output::Table) {
+        } else if (options && argument == "--recalculated" && output == Output::Table) {
             output = Output::RaceFile;
-        } else if (!argument.startsWith(QLatin1Char('-')) && path.isEmpty()) {
+        } else if ((!options || !argument.starts_with('-')) && !path) {
             path = argument;
         } else {
             std::cerr << Usage;
             return BadUsage;
         }
     }
-    if (path.isEmpty()) {
+    if (!path) {
         std::cerr << Usage;
         return BadUsage;
     }
@@ -61,8 +89,10 @@ int main(int argc, char *argv[])
     // the file is read into it.
     quorvel::RaceDocument document(QCoreApplication::applicationDirPath().toStdString());
     document.recalculate();
-    const std::string file = QFileInfo(path).absoluteFilePath().toStdString();
-    const auto read = document.readRaceFile(file);
+    std::error_code noFolder; // the working folder may be gone: read the path as given
+    const std::filesystem::path absolute = std::filesystem::absolute(*path, noFolder);
+    const auto read = document.readRaceFile(
+        (noFolder ? std::filesystem::path(*path) : absolute).lexically_normal());
     switch (read.status) {
     case quorvel::RaceFileReadStatus::Read:
         break;
@@ -70,7 +100,7 @@ int main(int argc, char *argv[])
         std::cerr << "This is not a Quorvel file and can not be used.\n";
         return FileProblem;
     case quorvel::RaceFileReadStatus::CannotOpen:
-        std::cerr << "quorvel-calc: cannot open " << path.toStdString() << ": " << read.reason
+        std::cerr << "quorvel-calc: cannot open " << shownPath(*path) << ": " << read.reason
                   << '\n';
         return FileProblem;
     }
@@ -86,6 +116,5 @@ int main(int argc, char *argv[])
         std::cout << quorvel::SerializeRaceFile(document.fileContents());
         break;
     }
-    std::cout.flush();
-    return std::cout ? Success : FileProblem;
+    return endWith(Success);
 }

@@ -24,6 +24,9 @@ public:
     enum class Answer { Yes, No, Cancel };
     // A modal question with Yes, No and Cancel and the question icon.
     virtual Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) = 0;
+    // A modal question with only Yes and No and the question icon; true for
+    // Yes.
+    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
 
     // What a file dialog starts with.
     struct FileDialog

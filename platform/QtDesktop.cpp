@@ -2,9 +2,10 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <spawn.h>
@@ -37,9 +38,33 @@ QtDesktop::~QtDesktop()
     setBusyPointer(false);
 }
 
+namespace {
+
+// A long file name has no blank to wrap at, and a box as wide as the name
+// runs off the screen: an invisible zero-width space after each slash and
+// within every long run without a blank lets it wrap there.
+QString withBreakOpportunities(const QString &text)
+{
+    constexpr int LongestRun = 30;
+    QString broken;
+    int run = 0;
+    for (const QChar c : text) {
+        broken += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (c == u'/' || run >= LongestRun) {
+            broken += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return broken;
+}
+
+} // namespace
+
 void QtDesktop::showMessage(QWidget *parent, const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, withBreakOpportunities(text), QMessageBox::Ok,
+                    parent);
     box.exec();
     giveFocusBack(parent);
 }
@@ -61,12 +86,65 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
     }
 }
 
+bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    const int answer = box.exec();
+    giveFocusBack(parent);
+    return answer == QMessageBox::Yes;
+}
+
 namespace {
+
+// Qt's own dialog reads double quotes in a typed name as a list of names
+// ("a" "b") and keeps one of them: a crew's name is one name, quotes and all.
+// Such a name is taken here as typed; every other one goes by Qt's rules.
+class OneNameFileDialog final : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    // The name typed with its quotes, as a path; empty for any other choice.
+    [[nodiscard]] const QString &typedPath() const { return typedPath_; }
+
+    void accept() override
+    {
+        const auto *nameEdit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!nameEdit || !nameEdit->text().contains(u'"')) {
+            QFileDialog::accept();
+            return;
+        }
+        const QFileInfo chosen(directory().absoluteFilePath(nameEdit->text()));
+        if (chosen.isDir()) {
+            setDirectory(chosen.filePath());
+            return;
+        }
+        const bool open = acceptMode() == AcceptOpen;
+        if (open && !chosen.exists()) {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("%1\nFile not found.\nPlease verify the correct file name "
+                                    "was given.")
+                                     .arg(chosen.fileName()));
+            return;
+        }
+        if (!open && chosen.exists() &&
+            QMessageBox::warning(
+                this, windowTitle(),
+                tr("%1 already exists.\nDo you want to replace it?").arg(chosen.fileName()),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+        typedPath_ = chosen.filePath();
+        QDialog::accept();
+    }
+
+private:
+    QString typedPath_;
+};
 
 std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog &dialog,
                                      QFileDialog::AcceptMode mode)
 {
-    QFileDialog box(parent, dialog.title, dialog.folder, dialog.filter);
+    OneNameFileDialog box(parent, dialog.title, dialog.folder, dialog.filter);
     box.setAcceptMode(mode);
     box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                     : QFileDialog::AnyFile);
@@ -75,12 +153,13 @@ std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog 
     box.selectFile(dialog.fileName);
     const int result = box.exec();
     giveFocusBack(parent);
-    if (result != QDialog::Accepted || box.selectedFiles().isEmpty())
+    if (result != QDialog::Accepted)
         return std::nullopt;
-    const QString chosen = box.selectedFiles().constFirst();
+    const QString chosen =
+        box.typedPath().isEmpty() ? box.selectedFiles().value(0) : box.typedPath();
     if (chosen.isEmpty())
         return std::nullopt;
-    return QDir::cleanPath(chosen);
+    return chosen;
 }
 
 } // namespace

@@ -10,6 +10,6 @@ namespace quorvel {
 // the first character that does not fit. No digit at all gives 0, and so does
 // a value beyond the range of a double: a crew never sees "inf" come out of a
 // mistyped exponent.
-[[nodiscard]] double CellNumber(std::string_view text) noexcept;
+[[nodiscard]] double CellNumber(std::string_view text);
 
 } // namespace quorvel

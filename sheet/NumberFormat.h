@@ -1,9 +1,6 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace quorvel {
 
@@ -16,21 +13,8 @@ enum class NumberFormat {
     TwoDecimalsNoLeadingZero, // "####.00": .00, .46, 2.46
 };
 
-// Large enough for the longest finite double written with two decimals.
-inline constexpr std::size_t FormattedNumberCapacity = 400;
-using FormattedNumber = std::array<char, FormattedNumberCapacity>;
-
-// Writes value into out and returns the length. A value that is not finite
-// gives the empty text: a result that cannot be worked out is shown blank.
-// A value that rounds to zero carries no minus sign.
-std::size_t FormatNumber(double value, NumberFormat format, FormattedNumber &out) noexcept;
-
+// A value that is not finite gives the empty text: a result that cannot be
+// worked out is shown blank. A value that rounds to zero carries no minus sign.
 [[nodiscard]] std::string FormatNumber(double value, NumberFormat format);
-
-// The same result taken by the long way round: the value printed with 41
-// significant digits and rounded as decimal text. Kept for checking the fast
-// path and for the values it does not cover.
-std::size_t FormatNumberByDecimalText(double value, NumberFormat format,
-                                      FormattedNumber &out) noexcept;
 
 } // namespace quorvel

@@ -46,9 +46,7 @@ double RaceSheet::number(int index) const
 
 void RaceSheet::writeNumber(int index, double value, NumberFormat format)
 {
-    FormattedNumber buffer;
-    const std::size_t length = FormatNumber(value, format, buffer);
-    cells_[checked(index)].text.assign(buffer.data(), length);
+    cells_[checked(index)].text = FormatNumber(value, format);
 }
 
 CaptionColour RaceSheet::captionColour(int panel) const

@@ -1,8 +1,11 @@
 #include "AtomicFile.h"
 
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -12,6 +15,8 @@
 
 namespace quorvel {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Owns a file descriptor.
 class FileDescriptor
@@ -38,14 +43,9 @@ private:
     int fd_;
 };
 
-FileWriteResult failure()
+FileWriteResult failure(int error)
 {
-    return {false, std::strerror(errno)};
-}
-
-FileWriteResult failure(const std::error_code &error)
-{
-    return {false, error.message()};
+    return {false, std::strerror(error)};
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -62,65 +62,152 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-std::string temporaryNameBeside(const std::filesystem::path &target)
+// Short, so that it fits beside a name of any legal length; hidden.
+std::string temporaryNameIn(const fs::path &folder)
 {
     std::random_device random;
-    const auto tag = std::uniform_int_distribution<unsigned long>(0, 0xFFFFFFFFUL)(random);
-    return (target.parent_path() /
-            ("." + target.filename().string() + ".saving-" + std::to_string(tag)))
-        .string();
+    std::array<char, 16> tag{};
+    std::snprintf(tag.data(), tag.size(), "%08x", static_cast<unsigned>(random()));
+    return (folder / (".quorvel-" + std::string(tag.data()))).string();
+}
+
+// What became of one way of replacing the file.
+enum class Step { Done, Failed, NoUnnamedFile, NoNewFile };
+struct Attempt
+{
+    Step step;
+    int error = 0;
+};
+
+int openNewFile(const fs::path &folder, bool unnamed, std::string &name)
+{
+    if (unnamed)
+        return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        name = temporaryNameIn(folder);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// A complete file without a name gets one, so that a rename can put it in
+// place (a link cannot replace a file).
+bool nameUnnamedFile(int fd, const fs::path &folder, std::string &name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        name = temporaryNameIn(folder);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    name.clear();
+    return false;
+}
+
+// A named new file is removed on every way out but success.
+class RemoveUnlessKept
+{
+public:
+    explicit RemoveUnlessKept(std::string &name) : name_(name) {}
+    RemoveUnlessKept(const RemoveUnlessKept &) = delete;
+    RemoveUnlessKept &operator=(const RemoveUnlessKept &) = delete;
+    ~RemoveUnlessKept()
+    {
+        if (!name_.empty())
+            ::unlink(name_.c_str());
+    }
+
+private:
+    std::string &name_;
+};
+
+Attempt replaceThroughNewFile(const fs::path &target, const std::optional<struct stat> &existing,
+                              std::string_view bytes, bool unnamed)
+{
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string name;
+    const RemoveUnlessKept cleanup(name);
+    FileDescriptor file(openNewFile(folder, unnamed, name));
+    if (!file.valid())
+        return {unnamed ? Step::NoUnnamedFile : Step::NoNewFile, errno};
+    if (existing) {
+        struct stat made
+        {};
+        if (::fstat(file.get(), &made) != 0)
+            return {Step::Failed, errno};
+        const bool sameOwner = made.st_uid == existing->st_uid && made.st_gid == existing->st_gid;
+        if (!sameOwner && ::fchown(file.get(), existing->st_uid, existing->st_gid) != 0)
+            return {Step::NoNewFile, errno};
+        if (::fchmod(file.get(), existing->st_mode & 07777) != 0)
+            return {Step::Failed, errno};
+    }
+    if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0)
+        return {Step::Failed, errno};
+    if (unnamed && !nameUnnamedFile(file.get(), folder, name))
+        return {Step::NoUnnamedFile, errno};
+    if (!file.close())
+        return {Step::Failed, errno};
+    if (::rename(name.c_str(), target.c_str()) != 0)
+        return {Step::Failed, errno};
+    name.clear();
+
+    // Make the rename itself durable; the file is already safe if this fails.
+    FileDescriptor folderHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderHandle.valid())
+        ::fsync(folderHandle.get());
+    return {Step::Done};
+}
+
+FileWriteResult writeInPlace(const fs::path &target, std::string_view bytes)
+{
+    FileDescriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid())
+        return failure(errno);
+    const int reserved =
+        bytes.empty() ? 0 : ::posix_fallocate(file.get(), 0, static_cast<off_t>(bytes.size()));
+    if (reserved != 0)
+        return failure(reserved);
+    if (!writeAll(file.get(), bytes) ||
+        ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
+        ::fsync(file.get()) != 0 || !file.close())
+        return failure(errno);
+    return {true, {}};
 }
 
 } // namespace
 
 FileWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes)
 {
-    namespace fs = std::filesystem;
     std::error_code error;
     fs::path target(path);
     if (fs::is_symlink(target, error)) {
         target = fs::weakly_canonical(target, error);
         if (error)
-            return failure(error);
+            return {false, error.message()};
     }
-    if (fs::is_directory(target, error))
-        return {false, std::strerror(EISDIR)};
 
-    struct stat existing
-    {};
-    const bool replacing = ::stat(target.c_str(), &existing) == 0;
+    std::optional<struct stat> existing;
+    if (struct stat info{}; ::stat(target.c_str(), &info) == 0)
+        existing = info;
+    if (existing && S_ISDIR(existing->st_mode))
+        return failure(EISDIR);
+    if (existing && !S_ISREG(existing->st_mode))
+        return {false, "Not a regular file"};
+    // The rename needs only the folder's permission: ask about the file.
+    if (existing && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return failure(errno);
 
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temporary = temporaryNameBeside(target);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return failure();
-    }
-    FileDescriptor file(fd);
-    if (!file.valid())
-        return failure();
-
-    const auto abandon = [&](FileWriteResult result) {
-        file.close();
-        ::unlink(temporary.c_str());
-        return result;
-    };
-    if (replacing && ::fchmod(file.get(), existing.st_mode & 07777) != 0)
-        return abandon(failure());
-    if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0)
-        return abandon(failure());
-    if (!file.close())
-        return abandon(failure());
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return abandon(failure());
-
-    // Make the rename itself durable; the file is already safe if this fails.
-    FileDescriptor folder(::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid())
-        ::fsync(folder.get());
+    Attempt attempt = replaceThroughNewFile(target, existing, bytes, true);
+    if (attempt.step == Step::NoUnnamedFile)
+        attempt = replaceThroughNewFile(target, existing, bytes, false);
+    if (attempt.step == Step::NoNewFile && existing)
+        return writeInPlace(target, bytes);
+    if (attempt.step != Step::Done)
+        return failure(attempt.error);
     return {true, {}};
 }
 

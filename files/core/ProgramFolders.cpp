@@ -20,6 +20,14 @@ bool writable(const fs::path &path)
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+// The file itself where it exists, else its folder, which would hold it.
+bool mayWrite(const fs::path &file)
+{
+    std::error_code ignored;
+    return fs::exists(file, ignored) ? fs::is_regular_file(file, ignored) && writable(file)
+                                     : writable(file.parent_path());
+}
+
 // Without an error code these throw on an unreadable folder, and start-up
 // must not end there.
 bool pathExists(const fs::path &path)
@@ -52,7 +60,8 @@ ProgramFolders ProgramFolders::besideProgram(std::string programFolder)
 {
     ProgramFolders folders;
     folders.programFolder = std::move(programFolder);
-    folders.settingsFile = (fs::path(folders.programFolder) / SettingsFileName).string();
+    folders.settingsToRead = (fs::path(folders.programFolder) / SettingsFileName).string();
+    folders.settingsToWrite = folders.settingsToRead;
     folders.dataFolder = (fs::path(folders.programFolder) / DataFolderName).string();
     return folders;
 }
@@ -61,15 +70,20 @@ ProgramFolders LocateProgramFolders(const std::string &programFolder,
                                     const EnvironmentLookup &environment)
 {
     ProgramFolders folders = ProgramFolders::besideProgram(programFolder);
-    const fs::path settings(folders.settingsFile);
-    const bool settingsWritable =
-        pathExists(settings) ? writable(settings) : writable(fs::path(programFolder));
-    if (!settingsWritable)
-        folders.settingsFile = (userFolder(environment, "XDG_CONFIG_HOME", ".config") /
-                                ApplicationFolder / SettingsFileName)
-                                   .string();
+    // Decided by what the build lays down, not by whether the folder
+    // happens to be writable: root may write anywhere.
+    const bool buildTree = pathExists(fs::path(programFolder) / BuildTreeMarker);
+
+    const std::string beside = folders.settingsToWrite;
+    const fs::path own = userFolder(environment, "XDG_CONFIG_HOME", ".config") / ApplicationFolder /
+                         SettingsFileName;
+    const bool keepBeside = buildTree && mayWrite(beside);
+    if (!keepBeside)
+        folders.settingsToWrite = own.string();
+    folders.settingsToRead = keepBeside || pathExists(own) ? folders.settingsToWrite : beside;
+
     const fs::path data(folders.dataFolder);
-    if (!isDirectory(data) || !writable(data))
+    if (!buildTree || !isDirectory(data) || !writable(data))
         folders.dataFolder = (userFolder(environment, "XDG_DATA_HOME", ".local/share") /
                               ApplicationFolder / DataFolderName)
                                  .string();

@@ -1,11 +1,14 @@
 #include "RaceDocument.h"
 
+#include "RecoveryCopy.h"
+
 #include <filesystem>
 
 namespace quorvel {
 
 RaceDocument::RaceDocument(const ProgramFolders &folders)
-    : currentFile_(folders.dataFolder), settingsPath_(folders.settingsFile)
+    : currentFile_(folders.dataFolder), settingsToRead_(folders.settingsToRead),
+      settingsToWrite_(folders.settingsToWrite)
 {}
 
 RaceDocument::RaceDocument(const std::string &programFolder)
@@ -17,6 +20,17 @@ RecalculationOutcome RaceDocument::startNew()
     sheet_.clearAllTexts();
     comment_.clear();
     currentFile_.makeUntitled();
+    return recalculate();
+}
+
+RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
+{
+    for (int i = 0; i < CellCount; ++i)
+        sheet_.setText(i, copy.cells[static_cast<std::size_t>(i)]);
+    comment_ = copy.comment;
+    inputMode_ = copy.inputMode;
+    settings_ = copy.settings;
+    currentFile_.tieTo(copy.currentFile);
     return recalculate();
 }
 
@@ -68,16 +82,16 @@ RaceFileContents RaceDocument::fileContents() const
 
 void RaceDocument::readSettings()
 {
-    settings_ = ReadSettingsFile(settingsPath());
+    settings_ = ReadSettingsFile(settingsToRead_);
 }
 
 FileWriteResult RaceDocument::writeSettings() const
 {
     // The user's own settings folder may not be there yet.
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(settingsPath_).parent_path(),
+    std::filesystem::create_directories(std::filesystem::path(settingsToWrite_).parent_path(),
                                         ignored);
-    return WriteSettingsFile(settingsPath_, settings_);
+    return WriteSettingsFile(settingsToWrite_, settings_);
 }
 
 } // namespace quorvel

@@ -13,6 +13,8 @@
 
 namespace quorvel {
 
+struct RecoveryCopy;
+
 // Everything the program keeps about the race on the pit wall: the sheet,
 // the comment, the carried settings and the file it belongs to. One lives as
 // long as the main window; the window and quorvel-calc drive it.
@@ -36,6 +38,11 @@ public:
     [[nodiscard]] const CurrentFile &currentFile() const { return currentFile_; }
 
     RecalculationOutcome recalculate() { return RecalculateSheet(sheet_); }
+
+    // Takes back the race a run that did not end cleanly left in its
+    // recovery copy: cells, comment, carried values and the file the sheet
+    // belonged to (not the copy itself), then recalculates.
+    RecalculationOutcome restore(const RecoveryCopy &copy);
 
     // New: every cell and the comment emptied, untitled, recalculated.
     RecalculationOutcome startNew();
@@ -61,7 +68,7 @@ public:
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
-    [[nodiscard]] const std::string &settingsPath() const { return settingsPath_; }
+    // Where the folders say: see LocateProgramFolders.
     void readSettings();
     FileWriteResult writeSettings() const;
 
@@ -71,7 +78,8 @@ private:
     std::int16_t inputMode_ = 0;
     CarriedSettings settings_;
     CurrentFile currentFile_;
-    std::string settingsPath_;
+    std::string settingsToRead_;
+    std::string settingsToWrite_;
 };
 
 } // namespace quorvel

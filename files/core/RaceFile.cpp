@@ -1,14 +1,12 @@
 #include "RaceFile.h"
 
+#include "RegularFile.h"
 #include "TextFields.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace quorvel {
+
 RaceFileReadResult ParseRaceFile(std::streambuf &source)
 {
     FieldReader reader(source);
@@ -56,25 +54,17 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
 
 RaceFileReadResult ReadRaceFile(const std::string &path)
 {
-    const auto cannotOpen = [](int error) {
-        RaceFileReadResult result;
+    RegularFileSource file(path);
+    RaceFileReadResult result;
+    if (file.problem().empty())
+        result = ParseRaceFile(file);
+    // A file that cannot be opened, or fails part way, gives nothing.
+    if (!file.problem().empty()) {
+        result = {};
         result.status = RaceFileReadStatus::CannotOpen;
-        result.reason = std::strerror(error);
-        return result;
-    };
-    std::error_code ignored;
-    // A folder opens for reading on this system but has no bytes to give.
-    if (std::filesystem::is_directory(path, ignored))
-        return cannotOpen(EISDIR);
-    std::filebuf file;
-    if (!file.open(path, std::ios::in | std::ios::binary))
-        return cannotOpen(errno);
-    try {
-        return ParseRaceFile(file);
-    } catch (const std::ios_base::failure &) {
-        // The file opened but a read failed part way: take nothing from it.
-        return cannotOpen(errno ? errno : EIO);
+        result.reason = file.problem();
     }
+    return result;
 }
 
 std::string CellFileText(std::string_view text)

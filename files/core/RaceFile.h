@@ -38,7 +38,7 @@ struct RaceFileContents
 enum class RaceFileReadStatus {
     Read,
     NotARaceFile, // the first field is not the magic text
-    CannotOpen,   // missing or unreadable
+    CannotOpen,   // missing, unreadable, or not a regular file
 };
 
 struct RaceFileReadResult

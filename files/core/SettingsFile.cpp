@@ -1,9 +1,7 @@
 #include "SettingsFile.h"
 
+#include "RegularFile.h"
 #include "TextFields.h"
-
-#include <filesystem>
-#include <fstream>
 
 namespace quorvel {
 
@@ -24,18 +22,12 @@ CarriedSettings ParseSettings(std::streambuf &source)
 
 CarriedSettings ReadSettingsFile(const std::string &path)
 {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
+    RegularFileSource file(path);
+    if (!file.problem().empty())
         return {};
-    std::filebuf file;
-    if (!file.open(path, std::ios::in | std::ios::binary))
-        return {};
-    try {
-        return ParseSettings(file);
-    } catch (const std::ios_base::failure &) {
-        // A file that cannot be read counts as a missing one.
-        return {};
-    }
+    const CarriedSettings settings = ParseSettings(file);
+    // A file that cannot be read to its end counts as a missing one.
+    return file.problem().empty() ? settings : CarriedSettings{};
 }
 
 std::string SerializeSettings(const CarriedSettings &settings)

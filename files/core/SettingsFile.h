@@ -23,7 +23,8 @@ struct CarriedSettings
 };
 
 // Five integer fields in order; a short, missing or unreadable file leaves
-// the values it does not reach at 0, and so does a number beyond 16 bits.
+// the values it does not reach at 0, and so does a number beyond 16 bits. A
+// file that is not a regular file is not read at all.
 CarriedSettings ParseSettings(std::streambuf &source);
 CarriedSettings ReadSettingsFile(const std::string &path);
 

@@ -84,8 +84,10 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
     setTabOrder(text_, ok);
 
     text_->setPlainText(forTextBox(document_.comment()));
-    connect(text_, &QPlainTextEdit::textChanged, this,
-            [this] { document_.setComment(text_->toPlainText().toStdString()); });
+    connect(text_, &QPlainTextEdit::textChanged, this, [this] {
+        document_.setComment(text_->toPlainText().toStdString());
+        emit commentChanged();
+    });
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
             &CommentsWindow::focusWindowChanged);

@@ -40,6 +40,10 @@ public:
 
     [[nodiscard]] CommentEdit *textBox() const { return text_; }
 
+signals:
+    // The crew changed the comment; the race already holds it.
+    void commentChanged();
+
 protected:
     // The crew starts typing into the comment at once.
     void showEvent(QShowEvent *event) override;

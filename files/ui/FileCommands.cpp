@@ -2,33 +2,37 @@
 
 #include "Desktop.h"
 
-#include <QDir>
+#include <QFile>
 #include <QWidget>
 
 namespace quorvel {
 
-const QString FileCommands::SaveInputsTitle = QStringLiteral("Save Inputs");
-const QString FileCommands::NewQuestion = QStringLiteral(
-    "Save these specs to a file before blanking out these inputs?  (If you say No, you must "
-    "re-enter these specs by hand to recreate them.)");
-const QString FileCommands::ExitQuestion = QStringLiteral(
-    "Save these specs to a file.  (If you say No, you must re-enter them by hand to recreate "
-    "them?");
-const QString FileCommands::BadFileTitle = QStringLiteral("Bad File");
-const QString FileCommands::BadFileMessage =
-    QStringLiteral("This is not a Quorvel file and can not be used.");
-// Race files are written without an extension, so the one filter must show
-// every file: "*.*" would hide names without a dot here.
-const QString FileCommands::AllFilesFilter = QStringLiteral("All Files (*)");
-
 namespace {
 
+const QString SaveInputsTitle = QStringLiteral("Save Inputs");
+const QString NewQuestion = QStringLiteral(
+    "Save these specs to a file before blanking out these inputs?  (If you say No, you must "
+    "re-enter these specs by hand to recreate them.)");
+const QString ExitQuestion = QStringLiteral(
+    "Save these specs to a file.  (If you say No, you must re-enter them by hand to recreate "
+    "them?");
+const QString BadFileTitle = QStringLiteral("Bad File");
+const QString BadFileMessage = QStringLiteral("This is not a Quorvel file and can not be used.");
+// Race files are written without an extension, so the one filter must show
+// every file: "*.*" would hide names without a dot here.
+const QString AllFilesFilter = QStringLiteral("All Files (*)");
 const QString OpenTitle = QStringLiteral("Open a File");
 const QString SaveTitle = QStringLiteral("Save a File");
 
-QString fromStd(const std::string &text)
+// Paths, and captions made from them, in the file system's own encoding.
+QString fromPath(const std::string &path)
 {
-    return QString::fromStdString(text);
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string toPath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
 }
 
 } // namespace
@@ -39,12 +43,12 @@ FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *wi
 
 QString FileCommands::dataFolder() const
 {
-    return fromStd(document_.currentFile().dataFolder());
+    return fromPath(document_.currentFile().dataFolder());
 }
 
 QString FileCommands::initialFileName() const
 {
-    return fromStd(document_.currentFile().fileName());
+    return fromPath(document_.currentFile().fileName());
 }
 
 void FileCommands::newRace()
@@ -60,7 +64,7 @@ void FileCommands::newRace()
         break;
     }
     const RecalculationOutcome outcome = document_.startNew();
-    emit captionChanged(fromStd(document_.currentFile().activationCaption()));
+    emit captionChanged(fromPath(document_.currentFile().activationCaption()));
     emit sheetReplaced(outcome);
 }
 
@@ -70,13 +74,13 @@ void FileCommands::open()
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return;
-    const RaceDocument::ReadOutcome read = document_.readRaceFile(path->toStdString());
+    const RaceDocument::ReadOutcome read = document_.readRaceFile(toPath(*path));
     if (read.status != RaceFileReadStatus::Read) {
         // A file that cannot be read is as unusable as one that is not a race.
         desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
         return;
     }
-    emit captionChanged(fromStd(document_.currentFile().fileCaption()));
+    emit captionChanged(fromPath(document_.currentFile().fileCaption()));
     emit sheetReplaced(read.recalculation);
 }
 
@@ -86,30 +90,30 @@ bool FileCommands::saveAs()
         window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return false;
-    return write(*path);
+    return write(toPath(*path));
 }
 
 bool FileCommands::save()
 {
     if (document_.currentFile().isUntitled())
         return saveAs();
-    return write(fromStd(document_.currentFile().path()));
+    return write(document_.currentFile().path());
 }
 
-bool FileCommands::write(const QString &path)
+bool FileCommands::write(const std::string &path)
 {
-    const RaceDocument::WriteOutcome written = document_.writeRaceFile(path.toStdString());
+    const RaceDocument::WriteOutcome written = document_.writeRaceFile(path);
     if (!written.result) {
         desktop_.showMessage(
             window_,
             QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\nThe file that was "
                            "there is unchanged, and the sheet is still open: choose Save As to "
                            "save it somewhere else.")
-                .arg(QDir::toNativeSeparators(path), fromStd(written.result.reason)),
+                .arg(fromPath(path), QString::fromLocal8Bit(written.result.reason)),
             SaveTitle);
         return false;
     }
-    emit captionChanged(fromStd(document_.currentFile().fileCaption()));
+    emit captionChanged(fromPath(document_.currentFile().fileCaption()));
     emit sheetReplaced(written.recalculation);
     return true;
 }

@@ -14,7 +14,8 @@ class Desktop;
 // New, Open, Save, Save As and Exit: the commands that tie the race sheet to
 // race files. They ask the crew through the desktop, move the race through
 // the document, and tell the window what to show; no sheet is ever lost,
-// since a save that fails is reported and changes nothing.
+// since a save that fails is reported and changes nothing. Paths go to and
+// from the file system in its own encoding, exactly as chosen.
 class FileCommands : public QObject
 {
     Q_OBJECT
@@ -34,21 +35,13 @@ public:
     // but it was not (the dialog cancelled or the write failed).
     ExitDecision exit();
 
-    // The texts of the boxes, as the crew sees them.
-    static const QString SaveInputsTitle;
-    static const QString NewQuestion;
-    static const QString ExitQuestion;
-    static const QString BadFileTitle;
-    static const QString BadFileMessage;
-    static const QString AllFilesFilter;
-
 signals:
     // The sheet was recalculated after New, a read or a write.
     void sheetReplaced(const quorvel::RecalculationOutcome &outcome);
     void captionChanged(const QString &caption);
 
 private:
-    bool write(const QString &path);
+    bool write(const std::string &path);
     [[nodiscard]] QString dataFolder() const;
     [[nodiscard]] QString initialFileName() const;
 

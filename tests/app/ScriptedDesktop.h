@@ -56,6 +56,12 @@ public:
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 
+    bool askYesNo(QWidget *, const QString &text, const QString &title) override
+    {
+        questions.append({text, title});
+        return !answers.isEmpty() && answers.takeFirst() == Answer::Yes;
+    }
+
     std::optional<QString> chooseFileToOpen(QWidget *, const FileDialog &dialog) override
     {
         dialogs.append({false, dialog});

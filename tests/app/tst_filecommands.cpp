@@ -1,28 +1,18 @@
-// The file commands and the comments window through the real main window,
-// with the boxes and dialogs answered by the scripted desktop.
+// New, Open, Save As and Exit as a crew meets them: the file commands on a
+// race document, with the boxes and dialogs answered by the scripted desktop;
+// and the real desktop's file dialog and message box.
 
-#include "CaptionPanel.h"
-#include "CellEdit.h"
-#include "CommentsWindow.h"
 #include "FileCommands.h"
-#include "MainWindow.h"
+#include "QtDesktop.h"
 #include "ScriptedDesktop.h"
-#include "SheetView.h"
-#include "WindowTestSupport.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWindow>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <csignal>
-#include <memory>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quorvel;
@@ -36,45 +26,37 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeAll(const QString &path, const QByteArray &bytes)
+int modeOf(const QString &path)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path), &info) == 0 ? int(info.st_mode & 07777) : 0;
 }
 
-QByteArray raceFileWithUnitSystem(int unitSystem)
+// Answers the real desktop: types the name into the file dialog and accepts
+// it, closes message boxes noting their widths, and cancels a dialog still
+// open after that, so that no fault leaves the test waiting.
+struct RealDesktopHand
 {
-    QByteArray bytes = "DNX-LQR*1.20\r\n 0 \r\n " + QByteArray::number(unitSystem) + " \r\n";
-    for (int i = 0; i < 151; ++i)
-        bytes += i == 132 ? "22\r\n" : "\r\n";
-    return bytes + "from the file\r\n-9999\r\n";
-}
-
-QList<QByteArray> lines(const QByteArray &bytes)
-{
-    return bytes.split('\n');
-}
-
-// Makes writes fail, also for root, for as long as it lives: a file-size limit
-// below any race file.
-class WritesFail
-{
-public:
-    WritesFail()
+    explicit RealDesktopHand(const QString &name)
     {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tiny = saved_;
-        tiny.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &tiny);
+        timer.callOnTimeout([this, name] {
+            QWidget *modal = QApplication::activeModalWidget();
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                boxWidths << box->frameGeometry().width();
+                box->done(0);
+            } else if (dialog && dialog->property("typed").toBool()) {
+                dialog->reject();
+            } else if (dialog) {
+                dialog->findChild<QLineEdit *>("fileNameEdit")->setText(name);
+                dialog->setProperty("typed", true);
+                QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+            }
+        });
+        timer.start(20);
     }
-    WritesFail(const WritesFail &) = delete;
-    WritesFail &operator=(const WritesFail &) = delete;
-    ~WritesFail() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
+    QList<int> boxWidths;
+    QTimer timer;
 };
 
 } // namespace
@@ -84,436 +66,189 @@ class TestFileCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        folder_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir(folder_->path()).mkpath("lqrfiles/2003"));
+        document_ = std::make_unique<RaceDocument>(folder_->path().toStdString());
+        desktop_ = std::make_unique<ScriptedDesktop>();
+        commands_ = std::make_unique<FileCommands>(*document_, *desktop_, nullptr);
+        connect(commands_.get(), &FileCommands::captionChanged, this,
+                [this](const QString &caption) { caption_ = caption; });
+        // A race on the sheet, saved: the sheet belongs to start.lqr.
+        document_->setComment("note");
+        desktop_->fileChoices = {data("start.lqr")};
+        QVERIFY(commands_->saveAs());
+        QCOMPARE(caption_, "Quorvel  [ START.LQR ]");
+        desktop_->dialogs.clear();
+    }
 
-    void newRace_data();
-    void newRace();
-    void saveUntitledCancelled();
-    void saveReadSheetWritesBackWithoutDialog();
-    void openCancelledOrRefused_data();
-    void openCancelledOrRefused();
-    void openInSubFolderShowsItInTheCaption();
-    void exitAnswers_data();
-    void exitAnswers();
-    void closeBoxCancelKeepsTheWindow();
-    void failedWriteKeepsOldFileAndSheet_data();
-    void failedWriteKeepsOldFileAndSheet();
-    void roundTripThroughTheWindow();
-    void settingsCarryUnitSystem();
-    void reservedSettingsSurvive();
-    void commentsWindowClosingRules();
-    void commentsTypingLimit();
+    void newRace_data() { answers(); }
+    void newRace()
+    {
+        QFETCH(bool, leaves);
+        answer();
+        commands_->newRace();
+        QCOMPARE(desktop_->questions.value(0).text,
+                 "Save these specs to a file before blanking out these inputs?  (If you say No, "
+                 "you must re-enter these specs by hand to recreate them.)");
+        QCOMPARE(document_->comment().empty(), leaves);
+        QCOMPARE(caption_, leaves ? "Quorvel - Dunmere   [ UNTITLED ]" : "Quorvel  [ START.LQR ]");
+        // Save on a cleared sheet is Save As from "Untitled"; else no dialog.
+        desktop_->dialogs.clear();
+        commands_->save();
+        QCOMPARE(desktop_->dialogs.value(0).shown.fileName, leaves ? "Untitled" : "");
+    }
+
+    void exit_data() { answers(); }
+    void exit()
+    {
+        QFETCH(bool, leaves);
+        answer();
+        QCOMPARE(commands_->exit() == FileCommands::ExitDecision::End, leaves);
+        QCOMPARE(desktop_->questions.value(0).title + desktop_->questions.value(0).text,
+                 "Save InputsSave these specs to a file.  (If you say No, you must re-enter them "
+                 "by hand to recreate them?");
+        QCOMPARE(QFile::exists(folder_->filePath("KVCNFG.DNX")), leaves);
+    }
+
+    void openRefusesWhatIsNoRace()
+    {
+        QVERIFY(QFile::copy(data("start.lqr"), data("2003/race1.dat")));
+        document_->setComment("changed");
+        desktop_->fileChoices = {std::nullopt, data("2003"), data("2003/race1.dat")};
+        commands_->open();
+        commands_->open();
+        QCOMPARE(desktop_->messages.value(0).title + desktop_->messages.value(0).text,
+                 "Bad FileThis is not a Quorvel file and can not be used.");
+        QCOMPARE(document_->comment() + caption_.toStdString(), "changedQuorvel  [ START.LQR ]");
+        commands_->open();
+        QCOMPARE(desktop_->dialogs.value(2).shown.title, "Open a File");
+        QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
+    }
+
+    void saveFailureModes_data()
+    {
+        QTest::addColumn<QString>("name"); // below the data folder; "*": another user's file
+        QTest::addColumn<int>("mode");     // of the file there before; 0: none
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<QString>("reason"); // in the box; empty: saved
+        const QString refused = "Permission denied";
+        QTest::newRow("read-only file") << "race" << 0444 << false << refused;
+        QTest::newRow("another user's read-only file") << "*" << 0 << false << refused;
+        QTest::newRow("read-only folder") << "race" << 0 << true << refused;
+        QTest::newRow("writable file, read-only folder") << "race" << 0644 << true << "";
+        QTest::newRow("full disk") << "race" << 0644 << false << "File too large";
+        QTest::newRow("folder as target") << "2003" << 0 << false << "Is a directory";
+        QTest::newRow("240-byte name") << QString(240, 'n') << 0644 << false << "";
+        QTest::newRow("256-byte name") << QString(256, 'n') << 0 << false << "name too long";
+        QTest::newRow("quoted name") << "my \"best\" race" << 0 << false << "";
+        QTest::newRow("mode kept") << "race" << 0640 << false << "";
+    }
+    void saveFailureModes()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, mode);
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(QString, reason);
+        if ((mode == 0444 || readOnlyFolder || name == "*") && geteuid() == 0)
+            QSKIP("permission bits do not stop root; this runs again unprivileged");
+        // run-unprivileged.sh leaves root's 0444 file in a folder the crew owns.
+        const QString path =
+            name == "*" ? qEnvironmentVariable("QUORVEL_FOREIGN_RACE") : data(name);
+        if (path.isEmpty())
+            QSKIP("no other user's file to try");
+        QFile old(path);
+        QVERIFY(!mode || (old.open(QIODevice::WriteOnly) && old.write("as it was\r\n")));
+        QVERIFY(!mode || ::chmod(QFile::encodeName(path), mode_t(mode)) == 0);
+        const QByteArray before = readAll(path);
+        const int modeBefore = modeOf(path);
+        const QDir folder = QFileInfo(path).dir();
+        QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
+        if (reason.isEmpty() && !files.contains(name))
+            (files << name).sort();
+        document_->setComment("changed");
+        desktop_->fileChoices = {path};
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        const rlimit saved = fileSize;
+        // A file size limit fails the write as a full disk does, also for root.
+        fileSize.rlim_cur = QTest::currentDataTag() == QString("full disk") ? 64 : saved.rlim_cur;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        ::chmod(QFile::encodeName(folder.path()), readOnlyFolder ? 0555 : 0755);
+        commands_->saveAs();
+        ::chmod(QFile::encodeName(folder.path()), 0755);
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden), files);
+        if (modeBefore)
+            QCOMPARE(modeOf(path), modeBefore);
+        QCOMPARE(readAll(path).endsWith("changed\r\n-9999\r\n"), reason.isEmpty());
+        QCOMPARE(desktop_->messages.size(), int(!reason.isEmpty()));
+        if (reason.isEmpty())
+            return;
+        QCOMPARE(readAll(path), before);
+        QVERIFY(desktop_->messages[0].text.contains(path));
+        QVERIFY2(desktop_->messages[0].text.contains(reason),
+                 qPrintable(desktop_->messages[0].text));
+        QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
+                 data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+    }
+
+    void typedNameKeepsItsQuotes()
+    {
+        // Save As, then Open, through the real dialog, the name typed whole.
+        QtDesktop desktop;
+        FileCommands commands(*document_, desktop, nullptr);
+        RealDesktopHand hand(data("my \"best\" race"));
+        QVERIFY(commands.saveAs());
+        document_->setComment("changed");
+        commands.open();
+        QCOMPARE(document_->comment() + document_->currentFile().path(),
+                 "note" + data("my \"best\" race").toStdString());
+    }
+
+    void longNameFitsTheScreen()
+    {
+        RealDesktopHand hand("");
+        QtDesktop().showMessage(nullptr, "could not be saved to\n/" + QString(240, 'n'), "t");
+        QCOMPARE(hand.boxWidths.size(), 1);
+        QVERIFY(hand.boxWidths[0] <= QGuiApplication::primaryScreen()->availableSize().width());
+    }
 
 private:
-    void restart();
-    QString dataPath(const QString &name) const { return dataFolder() + QLatin1Char('/') + name; }
-    QString dataFolder() const { return folder_->path() + QStringLiteral("/lqrfiles"); }
-    QString settingsPath() const { return folder_->path() + QStringLiteral("/KVCNFG.DNX"); }
-    void typeInto(int cell, const QString &text)
+    // New and Exit: the crew's answer, and the file chosen in Save As after
+    // Yes; whether the sheet is cleared, or the program ends.
+    void answers()
     {
-        CellEdit *edit = window_->sheetView().cellEdit(cell);
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCoreApplication::processEvents();
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("choice"); // empty: Save As cancelled
+        QTest::addColumn<bool>("leaves");
+        QTest::newRow("No") << int(Answer::No) << "" << true;
+        QTest::newRow("Cancel") << int(Answer::Cancel) << "" << false;
+        QTest::newRow("Yes, dialog cancelled") << int(Answer::Yes) << "" << false;
+        QTest::newRow("Yes, saved") << int(Answer::Yes) << "kept" << true;
+        QTest::newRow("Yes, save fails") << int(Answer::Yes) << "2003" << false;
     }
-    QString shown(int cell) const { return window_->sheetView().cellEdit(cell)->text(); }
+    void answer()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, choice);
+        desktop_->answers = {Answer(answer)};
+        desktop_->fileChoices = {choice.isEmpty() ? std::nullopt : std::optional(data(choice))};
+    }
+    [[nodiscard]] QString data(const QString &name) const
+    {
+        return folder_->filePath("lqrfiles/" + name);
+    }
 
     std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<RaceDocument> document_;
     std::unique_ptr<ScriptedDesktop> desktop_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<FileCommands> commands_;
+    QString caption_;
 };
-
-void TestFileCommands::init()
-{
-    folder_ = std::make_unique<QTemporaryDir>();
-    QDir(folder_->path()).mkpath(QStringLiteral("lqrfiles/2003"));
-    restart();
-}
-
-void TestFileCommands::restart()
-{
-    window_.reset();
-    desktop_ = std::make_unique<ScriptedDesktop>();
-    window_ = std::make_unique<MainWindow>(folder_->path(), *desktop_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    Settle();
-}
-
-void TestFileCommands::cleanup()
-{
-    window_.reset();
-    desktop_.reset();
-    folder_.reset();
-}
-
-void TestFileCommands::newRace_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("chooseFile");
-    QTest::addColumn<bool>("cleared");
-    QTest::addColumn<bool>("saved");
-
-    QTest::newRow("No") << int(Answer::No) << false << true << false;
-    QTest::newRow("Cancel") << int(Answer::Cancel) << false << false << false;
-    QTest::newRow("Yes, dialog cancelled") << int(Answer::Yes) << false << false << false;
-    QTest::newRow("Yes, saved") << int(Answer::Yes) << true << true << true;
-}
-
-void TestFileCommands::newRace()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, chooseFile);
-    QFETCH(bool, cleared);
-    QFETCH(bool, saved);
-
-    typeInto(132, QStringLiteral("22"));
-    window_->document().sheet().setText(150, "reserved");
-    window_->document().setComment("a note");
-    const QString before = window_->windowTitle();
-    desktop_->answers = {Answer(answer)};
-    if (chooseFile)
-        desktop_->fileChoices = {dataPath(QStringLiteral("kept"))};
-
-    window_->menu().newRace->trigger();
-    Settle();
-
-    QCOMPARE(desktop_->questions.size(), 1);
-    QCOMPARE(desktop_->questions.first().text, FileCommands::NewQuestion);
-    QCOMPARE(desktop_->questions.first().title, QStringLiteral("Save Inputs"));
-    QCOMPARE(QFile::exists(dataPath(QStringLiteral("kept"))), saved);
-    if (saved)
-        QVERIFY(readAll(dataPath(QStringLiteral("kept"))).contains("\r\n22\r\n"));
-    QCOMPARE(shown(132).isEmpty(), cleared);
-    QCOMPARE(window_->document().sheet().text(150).empty(), cleared);
-    QCOMPARE(window_->document().comment().empty(), cleared);
-    if (!cleared) {
-        QCOMPARE(window_->windowTitle(), before);
-        return;
-    }
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
-    // The recalculation ran on the emptied sheet.
-    QVERIFY(window_->sheetView().captionPanel(132)->showsMissingInput());
-    // A later Save is a Save As starting from "Untitled".
-    desktop_->dialogs.clear();
-    window_->menu().save->trigger();
-    QCOMPARE(desktop_->dialogs.size(), 1);
-    QVERIFY(desktop_->dialogs.first().save);
-    QCOMPARE(desktop_->dialogs.first().shown.fileName, QStringLiteral("Untitled"));
-}
-
-void TestFileCommands::saveUntitledCancelled()
-{
-    window_->menu().save->trigger();
-    QCOMPARE(desktop_->dialogs.size(), 1);
-    const ScriptedDesktop::Dialog &dialog = desktop_->dialogs.first();
-    QCOMPARE(dialog.shown.title, QStringLiteral("Save a File"));
-    QCOMPARE(dialog.shown.folder, dataFolder());
-    QCOMPARE(dialog.shown.fileName, QStringLiteral("Untitled"));
-    QVERIFY(QDir(dataFolder()).entryList(QDir::Files).isEmpty());
-    QVERIFY(window_->document().currentFile().isUntitled());
-}
-
-void TestFileCommands::saveReadSheetWritesBackWithoutDialog()
-{
-    const QString path = folder_->path() + QStringLiteral("/elsewhere.race");
-    writeAll(path, raceFileWithUnitSystem(0));
-    desktop_->fileChoices = {path};
-    window_->menu().open->trigger();
-    QCOMPARE(shown(132), QStringLiteral("22"));
-
-    typeInto(134, QStringLiteral("2.5"));
-    desktop_->dialogs.clear();
-    window_->menu().save->trigger();
-    QVERIFY(desktop_->dialogs.isEmpty());
-    QCOMPARE(lines(readAll(path)).at(3 + 134), QByteArray("2.5\r"));
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel  [ ELSEWHERE.RACE ]"));
-
-    // Save As starts in the data folder all the same, with the file's name.
-    window_->menu().saveAs->trigger();
-    QCOMPARE(desktop_->dialogs.last().shown.folder, dataFolder());
-    QCOMPARE(desktop_->dialogs.last().shown.fileName, QStringLiteral("elsewhere.race"));
-}
-
-void TestFileCommands::openCancelledOrRefused_data()
-{
-    QTest::addColumn<QByteArray>("fileBytes"); // empty: the dialog is cancelled
-    QTest::addColumn<bool>("badFile");
-    QTest::newRow("cancelled") << QByteArray() << false;
-    QTest::newRow("not a race file") << QByteArray("Dnx-Lqr*1.20\r\n") << true;
-    QTest::newRow("empty file") << QByteArray("\r\n") << true;
-}
-
-void TestFileCommands::openCancelledOrRefused()
-{
-    QFETCH(QByteArray, fileBytes);
-    QFETCH(bool, badFile);
-    typeInto(132, QStringLiteral("30"));
-    window_->document().setComment("kept");
-    const QString title = window_->windowTitle();
-    if (!fileBytes.isEmpty()) {
-        writeAll(dataPath(QStringLiteral("odd")), fileBytes);
-        desktop_->fileChoices = {dataPath(QStringLiteral("odd"))};
-    }
-
-    window_->menu().open->trigger();
-    QCOMPARE(desktop_->dialogs.first().shown.title, QStringLiteral("Open a File"));
-    QCOMPARE(desktop_->messages.size(), badFile ? 1 : 0);
-    if (badFile) {
-        QCOMPARE(desktop_->messages.first().text,
-                 QStringLiteral("This is not a Quorvel file and can not be used."));
-        QCOMPARE(desktop_->messages.first().title, QStringLiteral("Bad File"));
-    }
-    QCOMPARE(shown(132), QStringLiteral("30"));
-    QCOMPARE(window_->document().comment(), std::string("kept"));
-    QCOMPARE(window_->windowTitle(), title);
-    QVERIFY(window_->document().currentFile().isUntitled());
-}
-
-void TestFileCommands::openInSubFolderShowsItInTheCaption()
-{
-    const QString path = dataPath(QStringLiteral("2003/race1.dat"));
-    writeAll(path, raceFileWithUnitSystem(0));
-    desktop_->fileChoices = {path};
-    window_->menu().open->trigger();
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel  [ 2003/RACE1.DAT ]"));
-    // The next activation puts the usual caption back, with the same name.
-    window_->runActivationSteps();
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ 2003/RACE1.DAT ]"));
-}
-
-void TestFileCommands::exitAnswers_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("chooseFile");
-    QTest::addColumn<bool>("ends");
-
-    QTest::newRow("No") << int(Answer::No) << false << true;
-    QTest::newRow("Cancel") << int(Answer::Cancel) << false << false;
-    QTest::newRow("Yes, saved") << int(Answer::Yes) << true << true;
-    // Ending here would lose the sheet the crew just asked to keep.
-    QTest::newRow("Yes, dialog cancelled") << int(Answer::Yes) << false << false;
-}
-
-void TestFileCommands::exitAnswers()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, chooseFile);
-    QFETCH(bool, ends);
-    QSignalSpy ending(window_.get(), &MainWindow::endRequested);
-    desktop_->answers = {Answer(answer)};
-    if (chooseFile)
-        desktop_->fileChoices = {dataPath(QStringLiteral("last race"))};
-
-    window_->menu().exit->trigger();
-
-    QCOMPARE(desktop_->questions.first().text, FileCommands::ExitQuestion);
-    QCOMPARE(desktop_->questions.first().title, QStringLiteral("Save Inputs"));
-    QCOMPARE(ending.size(), ends ? 1 : 0);
-    QCOMPARE(QFile::exists(settingsPath()), ends);
-    QCOMPARE(QFile::exists(dataPath(QStringLiteral("last race"))), chooseFile);
-}
-
-void TestFileCommands::closeBoxCancelKeepsTheWindow()
-{
-    QSignalSpy ending(window_.get(), &MainWindow::endRequested);
-    desktop_->answers = {Answer::Cancel};
-    QVERIFY(!window_->close());
-    QVERIFY(window_->isVisible());
-    QCOMPARE(ending.size(), 0);
-
-    desktop_->answers = {Answer::No};
-    QVERIFY(window_->close());
-    QCOMPARE(ending.size(), 1);
-    QVERIFY(QFile::exists(settingsPath()));
-}
-
-void TestFileCommands::failedWriteKeepsOldFileAndSheet_data()
-{
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("full file system") << "full";
-    QTest::newRow("read-only folder") << "read-only";
-    QTest::newRow("path that is a folder") << "folder";
-}
-
-void TestFileCommands::failedWriteKeepsOldFileAndSheet()
-{
-    QFETCH(QString, failure);
-    if (failure == QLatin1String("read-only") && geteuid() == 0)
-        QSKIP("permission bits do not stop root; this runs again unprivileged");
-
-    const QString path = dataPath(QStringLiteral("race.lqr"));
-    writeAll(path, raceFileWithUnitSystem(0));
-    desktop_->fileChoices = {path};
-    window_->menu().open->trigger();
-    const QByteArray old = readAll(path);
-    typeInto(132, QStringLiteral("24"));
-    const QString title = window_->windowTitle();
-    QSignalSpy ending(window_.get(), &MainWindow::endRequested);
-    // Save onto the race file, or Save As onto the folder beside it.
-    const QString target =
-        failure == QLatin1String("folder") ? dataPath(QStringLiteral("2003")) : path;
-
-    {
-        // A file-size limit fails the write the way a full disk does, also
-        // for root.
-        std::unique_ptr<WritesFail> limit;
-        if (failure == QLatin1String("full"))
-            limit = std::make_unique<WritesFail>();
-        if (failure == QLatin1String("read-only"))
-            QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner);
-        desktop_->fileChoices = {target};
-        window_->menu().saveAs->trigger();
-        // Exit answered Yes with a write that fails keeps the program running.
-        desktop_->answers = {Answer::Yes};
-        desktop_->fileChoices = {target};
-        window_->menu().exit->trigger();
-    }
-    QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    QCOMPARE(ending.size(), 0);
-    QVERIFY(window_->isVisible());
-    QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(dataFolder()).entryList(QDir::Files), QStringList{QStringLiteral("race.lqr")});
-    QCOMPARE(desktop_->messages.size(), 2);
-    QVERIFY(desktop_->messages.first().text.contains(target));
-    QVERIFY(desktop_->messages.first().text.contains(QLatin1String("unchanged")));
-    QCOMPARE(window_->windowTitle(), title);
-    QCOMPARE(window_->document().currentFile().path(), path.toStdString());
-    QCOMPARE(shown(132), QStringLiteral("24"));
-
-    // Once the cause is gone, the same sheet saves.
-    window_->menu().save->trigger();
-    QCOMPARE(lines(readAll(path)).at(3 + 132), QByteArray("24\r"));
-}
-
-void TestFileCommands::roundTripThroughTheWindow()
-{
-    typeInto(132, QStringLiteral("22"));
-    typeInto(134, QStringLiteral("2.5"));
-    typeInto(19 + 1, QStringLiteral("130"));
-    typeInto(19 + 2, QStringLiteral("30"));
-    typeInto(19 + 7, QStringLiteral("40"));
-    window_->menu().comments->trigger();
-    CommentsWindow *comments = window_->commentsWindow();
-    QVERIFY(comments);
-    QTest::keyClicks(comments->textBox(), QStringLiteral("Dry track"));
-    QTest::keyClick(comments->textBox(), Qt::Key_Return);
-    QTest::keyClicks(comments->textBox(), QStringLiteral("wind from turn 3"));
-    QVERIFY(comments->isVisible()); // Enter made a new line, nothing else
-    comments->close();
-    Settle();
-    const std::string comment = window_->document().comment();
-    QCOMPARE(comment, std::string("Dry track\r\nwind from turn 3"));
-
-    const QString path = dataPath(QStringLiteral("monday"));
-    desktop_->fileChoices = {path};
-    window_->menu().saveAs->trigger();
-    const QString results = shown(19 + 9);
-    QVERIFY(!results.isEmpty());
-
-    desktop_->answers = {Answer::No};
-    window_->menu().newRace->trigger();
-    QVERIFY(shown(132).isEmpty());
-    desktop_->fileChoices = {path};
-    window_->menu().open->trigger();
-    QCOMPARE(shown(132), QStringLiteral("22"));
-    QCOMPARE(shown(19 + 7), QStringLiteral("40"));
-    QCOMPARE(shown(19 + 9), results);
-    QCOMPARE(window_->document().comment(), comment);
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel  [ MONDAY ]"));
-
-    window_->menu().comments->trigger();
-    QCOMPARE(window_->commentsWindow()->textBox()->toPlainText(),
-             QStringLiteral("Dry track\nwind from turn 3"));
-}
-
-void TestFileCommands::settingsCarryUnitSystem()
-{
-    writeAll(settingsPath(), " 1 \r\n");
-    restart();
-    desktop_->fileChoices = {dataPath(QStringLiteral("a"))};
-    window_->menu().saveAs->trigger();
-    QCOMPARE(lines(readAll(dataPath(QStringLiteral("a")))).at(2), QByteArray(" 1 \r"));
-
-    writeAll(dataPath(QStringLiteral("b")), raceFileWithUnitSystem(2));
-    desktop_->fileChoices = {dataPath(QStringLiteral("b"))};
-    window_->menu().open->trigger();
-    desktop_->answers = {Answer::No};
-    window_->menu().exit->trigger();
-    QCOMPARE(lines(readAll(settingsPath())).at(0), QByteArray(" 2 \r"));
-}
-
-void TestFileCommands::reservedSettingsSurvive()
-{
-    const QByteArray settings = " 0 \r\n 5 \r\n-6 \r\n 7 \r\n 1 \r\n";
-    writeAll(settingsPath(), settings);
-    for (int run = 0; run < 3; ++run) {
-        restart();
-        desktop_->answers = {Answer::No};
-        window_->menu().exit->trigger();
-        QCOMPARE(readAll(settingsPath()), settings);
-    }
-}
-
-void TestFileCommands::commentsWindowClosingRules()
-{
-    window_->document().setComment("first\r\nsecond");
-    window_->menu().comments->trigger();
-    QPointer<CommentsWindow> comments = window_->commentsWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), comments->windowHandle());
-    QCOMPARE(comments->textBox()->toPlainText(), QStringLiteral("first\nsecond"));
-    QVERIFY(comments->textBox()->hasFocus());
-
-    // Another application taking the focus leaves it open.
-    emit qGuiApp->focusWindowChanged(nullptr);
-    Settle();
-    QVERIFY(comments);
-
-    // The crew going back to the main window closes it, and the main window
-    // runs its activation steps.
-    window_->setWindowTitle(QStringLiteral("Quorvel  [ X ]"));
-    QTest::keyClicks(comments->textBox(), QStringLiteral("!"));
-    window_->activateWindow();
-    QTRY_VERIFY(!comments);
-    QCOMPARE(window_->document().comment(), std::string("!first\r\nsecond"));
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel - Dunmere   [ UNTITLED ]"));
-
-    // OK closes it too.
-    window_->menu().comments->trigger();
-    comments = window_->commentsWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), comments->windowHandle());
-    auto *ok = comments->findChild<QPushButton *>();
-    QVERIFY(ok);
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QTRY_VERIFY(!comments);
-}
-
-void TestFileCommands::commentsTypingLimit()
-{
-    window_->menu().comments->trigger();
-    CommentsWindow *comments = window_->commentsWindow();
-    QTest::keyClicks(comments->textBox(), QString(1005, QLatin1Char('a')));
-    QCOMPARE(comments->textBox()->toPlainText().size(), 1000);
-    QCOMPARE(window_->document().comment().size(), std::size_t(1000));
-    comments->close();
-    Settle();
-
-    // A longer comment from a file is shown whole and can be shortened.
-    const std::string longer(1500, 'b');
-    window_->document().setComment(longer);
-    window_->menu().comments->trigger();
-    comments = window_->commentsWindow();
-    QCOMPARE(comments->textBox()->toPlainText().size(), 1500);
-    QTest::keyClick(comments->textBox(), Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClick(comments->textBox(), Qt::Key_Backspace);
-    QCOMPARE(window_->document().comment().size(), std::size_t(1499));
-    QTest::keyClicks(comments->textBox(), QStringLiteral("c"));
-    QCOMPARE(window_->document().comment().size(), std::size_t(1499));
-}
 
 QTEST_MAIN(TestFileCommands)
 #include "tst_filecommands.moc"

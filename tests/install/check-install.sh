@@ -1,44 +1,34 @@
 #!/bin/sh
-# Installs the build into a scratch root and checks what a crew's desktop
-# needs of it: the program folder, the launchers on the PATH, the desktop
-# entry, the AppStream description and the icons.
+# Installs the build into a scratch root and checks what a packager and a
+# crew's desktop need of it: the program folder and its launchers, the manual
+# pages, copyright and changelog, a valid desktop entry and AppStream file,
+# and a window that docks can match to its launcher.
 set -eu
-build="$1"
+for tool in desktop-file-validate appstreamcli xvfb-run xdotool xprop; do
+    command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
+done
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
-
+DESTDIR="$root" cmake --install "$1" --prefix /usr >/dev/null
 fail() { echo "FAIL: $*"; exit 1; }
 usr="$root/usr"
-for file in lib/quorvel/quorvel lib/quorvel/quorvel-calc lib/quorvel/kvtext/help.txt \
-            lib/quorvel/help/lqrbook2.txt lib/quorvel/lqrfiles/worked-example.lqr \
-            share/applications/com.dunmere.Quorvel.desktop \
-            share/metainfo/com.dunmere.Quorvel.metainfo.xml; do
-    [ -f "$usr/$file" ] || fail "$file is not installed"
+entry="$usr/share/applications/com.dunmere.Quorvel.desktop"
+for file in lib/quorvel/kvtext/help.txt lib/quorvel/help/lqrbook2.txt share/man/man1/quorvel.1.gz \
+            share/man/man1/quorvel-calc.1.gz share/doc/quorvel/copyright share/doc/quorvel/changelog.gz \
+            share/icons/hicolor/32x32/apps/com.dunmere.Quorvel.png share/icons/hicolor/256x256/apps/com.dunmere.Quorvel.png; do
+    [ -s "$usr/$file" ] || fail "$file is not installed"
 done
-for size in 32 48 64 128 256; do
-    icon="$usr/share/icons/hicolor/${size}x${size}/apps/com.dunmere.Quorvel.png"
-    [ -f "$icon" ] || fail "no ${size}x${size} icon"
-done
-for launcher in quorvel quorvel-calc; do
-    [ "$(readlink -f "$usr/bin/$launcher")" = "$(readlink -f "$usr/lib/quorvel/$launcher")" ] ||
-        fail "bin/$launcher does not lead to the program folder"
-done
-
-# The launcher on the PATH finds the program folder through the link.
+# The launchers on the PATH find the program folder through their links.
 PATH="$usr/bin:$PATH" quorvel-calc "$usr/lib/quorvel/lqrfiles/worked-example.lqr" |
     grep -q "based on entire race *38.7" || fail "the installed quorvel-calc gives a wrong result"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quorvel" 2>&1 |
+    grep -qF "xvfb-run -a $usr/bin/quorvel" || fail "without a display, the hint does not name the program as started"
 
-if command -v desktop-file-validate >/dev/null 2>&1; then
-    desktop-file-validate "$usr/share/applications/com.dunmere.Quorvel.desktop" ||
-        fail "desktop-file-validate"
-else
-    echo "desktop-file-validate not installed: desktop entry not validated"
-fi
-if command -v appstreamcli >/dev/null 2>&1; then
-    appstreamcli validate --no-net "$usr/share/metainfo/com.dunmere.Quorvel.metainfo.xml" ||
-        fail "appstreamcli validate"
-else
-    echo "appstreamcli not installed: metainfo not validated"
-fi
-echo "install layout: 1 passed, 0 failed"
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$usr/share/metainfo/com.dunmere.Quorvel.metainfo.xml" || fail "appstreamcli validate"
+class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+HOME="$root" xvfb-run -a sh -c '"$1" & program=$!
+    window=$(timeout 30 xdotool search --sync --class "^$2\$" | head -n 1)
+    xprop -id "${window:-0}" WM_CLASS | grep -q ", \"$2\"\$"; found=$?; kill $program; exit $found' \
+    sh "$usr/bin/quorvel" "${class:-none}" || fail "no window of the WM_CLASS the desktop entry names ($class)"
+echo "install layout: passed"

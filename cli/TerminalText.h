@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// UTF-8 text as a terminal is to show it: each control character as its code
+// (\x1b, \u009b), so that no byte read from a race file can move the cursor,
+// clear the screen or rewrite what is shown.
+[[nodiscard]] std::string TerminalText(std::string_view text);
+
+// The same, cut to at most width characters with "~" marking the cut; a cut
+// never falls inside a character or a code.
+[[nodiscard]] std::string FittedTerminalText(std::string_view text, std::size_t width);
+
+// Characters a terminal advances by, one a character.
+[[nodiscard]] std::size_t TerminalWidth(std::string_view text);
+
+} // namespace quorvel

@@ -1,0 +1,133 @@
+#include "RecoveryKeeper.h"
+
+#include "Desktop.h"
+#include "RaceDocument.h"
+#include "RecoveryCopy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QWidget>
+
+namespace quorvel {
+namespace {
+
+constexpr int WriteDelayMilliseconds = 1000;
+const QString CopyPattern = QStringLiteral("race-*.lqr");
+const QString OfferTitle = QStringLiteral("Quorvel");
+const QString OfferQuestion =
+    QStringLiteral("Quorvel did not close normally last time. Restore the race sheet it was "
+                   "showing?");
+
+// Where the user's programs keep state between runs: $XDG_STATE_HOME, or
+// ~/.local/state when it is unset or not an absolute path.
+QString stateFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/quorvel");
+}
+
+std::string systemPath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// Held by a running program for as long as it runs. A lock left by a program
+// that is gone is taken over; its age alone never makes it stale.
+std::unique_ptr<QLockFile> lockFor(const QString &copy)
+{
+    auto lock = std::make_unique<QLockFile>(copy + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    return lock;
+}
+
+} // namespace
+
+RecoveryKeeper::RecoveryKeeper(RaceDocument &document, Desktop &desktop, QWidget *window)
+    : QObject(window), document_(document), desktop_(desktop), window_(window),
+      folder_(stateFolder()), written_(SerializeRecoveryCopy(TakeRecoveryCopy(document)))
+{
+    timer_.setSingleShot(true);
+    timer_.setInterval(WriteDelayMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::write);
+}
+
+// Without discard() the program did not end cleanly: the copy stays.
+RecoveryKeeper::~RecoveryKeeper() = default;
+
+void RecoveryKeeper::noteChange()
+{
+    if (!ended_ && !timer_.isActive())
+        timer_.start();
+}
+
+bool RecoveryKeeper::holdOwnCopy()
+{
+    if (ownLock_)
+        return true;
+    if (!QDir().mkpath(folder_))
+        return false;
+    // The first number no other copy uses, running or left behind.
+    for (int number = 1;; ++number) {
+        const QString copy = QStringLiteral("%1/race-%2.lqr").arg(folder_).arg(number);
+        if (QFile::exists(copy))
+            continue;
+        std::unique_ptr<QLockFile> lock = lockFor(copy);
+        if (lock->tryLock(0)) {
+            ownCopy_ = copy;
+            ownLock_ = std::move(lock);
+            return true;
+        }
+        if (lock->error() != QLockFile::LockFailedError)
+            return false; // no lock can be made here at all
+    }
+}
+
+void RecoveryKeeper::write()
+{
+    std::string bytes = SerializeRecoveryCopy(TakeRecoveryCopy(document_));
+    if (bytes == written_ || !holdOwnCopy())
+        return;
+    // A failure (a full disk, a read-only home) is tried again at the next
+    // change; the crew carries on either way.
+    if (WriteFileAtomically(systemPath(ownCopy_), bytes))
+        written_ = std::move(bytes);
+}
+
+void RecoveryKeeper::discard()
+{
+    ended_ = true;
+    timer_.stop();
+    if (ownLock_) {
+        QFile::remove(ownCopy_);
+        ownLock_.reset();
+    }
+}
+
+void RecoveryKeeper::offerLeftCopy()
+{
+    const QFileInfoList copies =
+        QDir(folder_).entryInfoList({CopyPattern}, QDir::Files, QDir::Time);
+    for (const QFileInfo &file : copies) {
+        const QString path = file.absoluteFilePath();
+        const std::unique_ptr<QLockFile> lock = lockFor(path);
+        if (path == ownCopy_ || !lock->tryLock(0))
+            continue; // a program that is still running keeps it
+        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(systemPath(path));
+        if (copy && desktop_.askYesNo(window_, OfferQuestion, OfferTitle)) {
+            const RecalculationOutcome outcome = document_.restore(*copy);
+            emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
+            emit sheetReplaced(outcome);
+            // Kept in this program's own copy before the old one goes.
+            write();
+        }
+        // Restored, refused, or of no use to anyone: the old copy goes.
+        QFile::remove(path);
+        if (copy)
+            return;
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "RecalculateSheet.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class QLockFile;
+class QWidget;
+
+namespace quorvel {
+
+class Desktop;
+class RaceDocument;
+
+// Keeps the race in a recovery copy while the program runs, so that a crash,
+// a kill or a flat battery never costs the crew what they typed, and offers
+// the copy at the next start. Each running program keeps its own copy under
+// a lock, so two programs never offer or remove each other's. A copy that
+// cannot be written is simply not kept: the crew is never interrupted.
+class RecoveryKeeper : public QObject
+{
+    Q_OBJECT
+
+public:
+    RecoveryKeeper(RaceDocument &document, Desktop &desktop, QWidget *window);
+    ~RecoveryKeeper() override;
+
+    // The race may have changed. The copy takes it in a second later, with
+    // whatever else changed meanwhile: never on the way to the next cell.
+    void noteChange();
+    // The program ends cleanly: its copy goes, and no other is written.
+    void discard();
+    // Offers the newest copy that no running program holds; restores it
+    // (Yes) or throws it away (No).
+    void offerLeftCopy();
+
+signals:
+    // A copy was restored: the sheet is new and belongs to its file again.
+    void sheetReplaced(const quorvel::RecalculationOutcome &outcome);
+    void captionChanged(const QString &caption);
+
+private:
+    void write();
+    bool holdOwnCopy();
+
+    RaceDocument &document_;
+    Desktop &desktop_;
+    QWidget *window_;
+    const QString folder_;
+    QTimer timer_;
+    // The copy as last written; at first the race the program starts with,
+    // so nothing is written until something changes.
+    std::string written_;
+    QString ownCopy_;
+    std::unique_ptr<QLockFile> ownLock_;
+    bool ended_ = false;
+};
+
+} // namespace quorvel

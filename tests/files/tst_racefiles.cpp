@@ -1,0 +1,218 @@
+// The files races and settings live in: what a race file keeps, the name the
+// caption shows, a save cut short, and where the settings are read and
+// written. Reading any bytes is the fuzzers' part; refusing a FIFO or a
+// device is quorvel-calc's suite's.
+
+#include "RaceDocument.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quorvel;
+
+namespace {
+
+// Every cell names its index, so a cell that shifts cannot go unnoticed.
+RaceFileContents numberedRace()
+{
+    RaceFileContents race;
+    for (std::size_t i = 0; i < race.cells.size(); ++i)
+        race.cells[i] = "c" + std::to_string(i);
+    race.comment = "first\r\nsecond";
+    return race;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
+}
+
+// Runs work in a child process: its exit status, or minus the signal that
+// ended it.
+int inChild(const std::function<bool()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(work() ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+struct Text
+{
+    const char *tag;
+    QByteArray cell, cellBack, comment, commentBack;
+};
+
+struct Settings
+{
+    const char *tag;
+    bool buildTree;      // the program folder carries the build's marker
+    int besideMode;      // of KVCNFG.DNX beside the program, unit system 1; 0: none
+    bool readOnlyFolder; // the program folder, as the crew sees it
+    bool ownFile;        // the user's own KVCNFG.DNX, unit system 2, exists
+    int read;            // the unit system start-up reads
+    bool writesBeside;   // else the user's own file
+};
+
+template <class Row, std::size_t N> void rows(const Row (&table)[N])
+{
+    QTest::addColumn<Row>("row");
+    for (const Row &row : table)
+        QTest::newRow(row.tag) << row;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Text)
+Q_DECLARE_METATYPE(Settings)
+
+class TestRaceFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writeThenRead_data()
+    {
+        rows<Text>({
+            {"comma, blanks", " a, b ,", " a, b ,", "with, \"comma\"\r\n", "with, \"comma\"\r\n"},
+            {"tab, line feeds", "\t5\" rain", "\t5 rain", "a\nb\rc", "a\r\nb\r\nc"},
+            // Quoting cannot hold a double quote, so those go; nothing else moves.
+            {"opening quote", "\"abc", "abc", "first\r\n-9999", "first\r\n-9999 "},
+            {"quotes, comma", "a,\"b\"", "a,b", "-9999\r\n 7 ", "-9999 \r\n 7 "},
+        });
+    }
+    void writeThenRead()
+    {
+        QFETCH(Text, row);
+        RaceFileContents race = numberedRace();
+        RaceFileContents expected = race;
+        for (const std::size_t at : {0, 57, 131, 150}) {
+            race.cells[at] = row.cell.toStdString();
+            expected.cells[at] = row.cellBack.toStdString();
+        }
+        race.comment = row.comment.toStdString();
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            const std::string bytes = SerializeRaceFile(race);
+            QCOMPARE(QByteArray::fromStdString(bytes).count('\n'),
+                     156 + row.commentBack.count('\n'));
+            std::stringbuf source(bytes, std::ios::in);
+            race = ParseRaceFile(source).contents;
+        }
+        QVERIFY(race.cells == expected.cells && !race.gasketInput);
+        QCOMPARE(QByteArray::fromStdString(race.comment), row.commentBack);
+    }
+
+    void displayName()
+    {
+        // The path below the data folder only when the folder is followed by "/".
+        const char *const cases[][2] = {
+            {"Untitled", "UNTITLED"},
+            {"/q/lqrfiles/2003/Race1", "2003/RACE1"},
+            {"/Q/LQRFILES/r", "R"},
+            {"/home/crew/2003/r", "R"},
+            {"/q/lqrfiles", "LQRFILES"},
+            {"/q/lqrfiles2/2003/x", "X"},
+            {"/q/lqrfiles/\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"},
+        };
+        CurrentFile file("/q/lqrfiles/");
+        for (const auto &[path, name] : cases) {
+            file.tieTo(path);
+            QCOMPARE(file.displayName(), std::string(name));
+        }
+    }
+
+    void killedWhileSavingLeavesTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("race.lqr");
+        QVERIFY(writeAll(path, "as it was\r\n"));
+        // A file size limit ends the child part way through its write.
+        const int status = inChild([&] {
+            rlimit limit{};
+            ::setrlimit(RLIMIT_CORE, &limit);
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 100;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return RaceDocument(dir.path().toStdString())
+                .writeRaceFile(path.toStdString())
+                .result.ok;
+        });
+        QCOMPARE(status, -SIGXFSZ);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"race.lqr"});
+        QCOMPARE(readAll(path), QByteArray("as it was\r\n"));
+    }
+
+    void settingsFile_data()
+    {
+        rows<Settings>({
+            {"build tree", true, 0644, false, false, 1, true},
+            {"build tree, own file too", true, 0644, false, true, 1, true},
+            {"build tree, none yet", true, 0, false, false, 0, true},
+            {"read-only", true, 0444, false, false, 1, false},
+            {"read-only, own file", true, 0444, false, true, 2, false},
+            {"read-only folder", true, 0644, true, false, 1, true},
+            {"installed", false, 0644, false, false, 1, false},
+            {"installed, own file", false, 0644, false, true, 2, false},
+        });
+    }
+    void settingsFile()
+    {
+        QFETCH(Settings, row);
+        if ((row.besideMode == 0444 || row.readOnlyFolder) && ::geteuid() == 0)
+            QSKIP("permission bits do not stop root; this runs again unprivileged");
+        QTemporaryDir dir;
+        const QString program = dir.filePath("program"), beside = program + "/KVCNFG.DNX";
+        const QString own = dir.filePath("config/quorvel/KVCNFG.DNX");
+        QVERIFY(QDir().mkpath(program + "/lqrfiles"));
+        QVERIFY(!row.buildTree || writeAll(program + "/quorvel-build-tree", ""));
+        QVERIFY(!row.besideMode || writeAll(beside, " 1 \r\n"));
+        QVERIFY(!row.besideMode || ::chmod(qPrintable(beside), mode_t(row.besideMode)) == 0);
+        QVERIFY(!row.ownFile || writeAll(own, " 2 \r\n"));
+        const std::string config = dir.filePath("config").toStdString();
+        const std::string data = dir.filePath("data").toStdString();
+        const ProgramFolders folders =
+            LocateProgramFolders(program.toStdString(), [&](const std::string &name) {
+                return name == "XDG_CONFIG_HOME" ? config.c_str()
+                       : name == "XDG_DATA_HOME" ? data.c_str()
+                                                 : nullptr;
+            });
+        QCOMPARE(QString::fromStdString(folders.dataFolder),
+                 row.buildTree ? program + "/lqrfiles" : dir.filePath("data/quorvel/lqrfiles"));
+        RaceDocument document(folders);
+        document.readSettings();
+        QCOMPARE(int(document.settings().unitSystem), row.read);
+        // The unit system of the last race opened is the one Exit keeps.
+        RaceFileContents metric;
+        metric.unitSystem = 7;
+        QVERIFY(writeAll(dir.filePath("metric"), SerializeRaceFile(metric).c_str()));
+        document.readRaceFile(dir.filePath("metric").toStdString());
+        ::chmod(qPrintable(program), row.readOnlyFolder ? 0555 : 0755);
+        QVERIFY(document.writeSettings().ok);
+        ::chmod(qPrintable(program), 0755);
+        QCOMPARE(readAll(row.writesBeside ? beside : own).left(5), " 7 \r\n");
+        QCOMPARE(readAll(row.writesBeside ? own : beside), row.writesBeside
+                                                               ? (row.ownFile ? " 2 \r\n" : "")
+                                                               : (row.besideMode ? " 1 \r\n" : ""));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRaceFiles)
+#include "tst_racefiles.moc"
