@@ -92,7 +92,7 @@ private slots:
         desktop_->typedTexts = {typed};
         trigger("mnuPrint");
         trigger("mnuPrint"); // Cancel, which changes nothing; the comment was not kept
-        const ScriptedDesktop::TextBox &box = desktop_->textBoxes.at(1);
+        const ScriptedDesktop::TextBox box = desktop_->textBoxes.value(1);
         QCOMPARE(box.title + "|" + box.prompt + "|" + box.initialText,
                  "Printed Comment|Enter a comment which will be printed with this report.\n\nJust "
                  "press <Enter> or click on OK to enter no comment.  Click on Cancel to cancel "
