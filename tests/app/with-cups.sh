@@ -18,7 +18,7 @@ printf '%s\n' "ServerRoot $dir" "RequestRoot $dir/spool" "CacheDir $dir/cache" "
 printf '%s\n' "Listen $dir/cups.sock" "Browsing No" "<Policy default>" "<Limit All>" \
     "Order deny,allow" "</Limit>" "</Policy>" >"$dir/cupsd.conf"
 cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" 2>"$dir/log" & cups=$!
-trap 'kill $cups 2>/dev/null; wait $cups || true; rm -rf "$dir"' EXIT
+trap 'set +e; kill $cups 2>/dev/null; wait $cups; rm -rf "$dir"' EXIT
 trap 'exit 1' HUP INT TERM
 export CUPS_SERVER="$dir/cups.sock" QUORVEL_SPOOLED_PAGE="$dir/page.pdf"
 for i in $(seq 100); do [ -S "$CUPS_SERVER" ] && break || sleep 0.1; done
