@@ -38,11 +38,6 @@ public:
         QWidget *widget = nullptr;
         QString seen; // what onPrint looked at while the page was printed
     };
-    struct Start
-    {
-        QString program;
-        QStringList arguments;
-    };
 
     void showMessage(QWidget *, const QString &text, const QString &title) override
     {
@@ -91,7 +86,6 @@ public:
 
     bool startProgram(const QString &program, const QStringList &arguments) override
     {
-        started.append({program, arguments});
         return startWith && startWith(program, arguments);
     }
 
@@ -103,7 +97,6 @@ public:
     QList<Dialog> dialogs;
     QList<TextBox> textBoxes;
     QList<Page> printed;
-    QList<Start> started;
     int printerSetups = 0;
     bool busy = false;
 
