@@ -25,6 +25,11 @@ namespace {
 // value pairs.
 const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
+QString noPrinter()
+{
+    return QObject::tr("No printer can be reached.");
+}
+
 // The widget draws itself at the page's resolution, so text and lines stay
 // sharp however large the page: it fills the page's width from the top, or
 // its height where the page is wider than the window. A PDF writer, not a
@@ -112,7 +117,7 @@ Desktop::PrintResult WindowPrinter::print(QWidget *widget)
 Desktop::PrintResult WindowPrinter::printToPdf(QWidget *widget)
 {
     if (printer_.outputFileName().isEmpty())
-        return {false, QObject::tr("No printer can be reached."), {}};
+        return {false, noPrinter(), {}};
     const QString file = QFileInfo(nextFreeName(printer_.outputFileName())).absoluteFilePath();
     if (!drawPage(widget, file, printer_.pageLayout()))
         return {false, QObject::tr("The PDF file %1 could not be written.").arg(file), {}};
@@ -123,7 +128,7 @@ Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
 {
     const QString name = printer_.printerName();
     if (name.isEmpty() || QPrinterInfo::printerInfo(name).isNull())
-        return {false, QObject::tr("No printer can be reached."), {}};
+        return {false, noPrinter(), {}};
     // Qt's own CUPS printing drops the answer of the print system, so the
     // page is drawn into a PDF file here and handed over by hand: a refused
     // job is then known, with the reason.
