@@ -54,14 +54,16 @@ public:
     struct PrintResult
     {
         bool ok = false;
-        QString reason;
+        QString reason;  // why nothing was printed
+        QString savedTo; // the PDF file the page went to; empty for a printer
     };
     // Prints the widget's image, as it shows now, as one page on the current
-    // printer.
+    // printer, or into a PDF file that replaces no earlier one.
     virtual PrintResult printImage(QWidget *widget) = 0;
 
     // Starts a program with the arguments, without a shell and without
-    // waiting for it; false when it could not be started.
+    // waiting for it; false when it could not be started or ended at once
+    // with a failure.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 
     // The hourglass over every window of the program, or the normal pointer.

@@ -1,12 +1,23 @@
 #include "QtDesktop.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+extern char **environ;
 
 namespace quorvel {
 namespace {
@@ -196,9 +207,64 @@ Desktop::PrintResult QtDesktop::printImage(QWidget *widget)
     return printer().print(widget);
 }
 
+namespace {
+
+// How long a program has to fail before it counts as started: xdg-open
+// finding no way to open a file ends within it (it took 1.2 s on a busy
+// machine), and a viewer still there after it is showing its window.
+constexpr std::chrono::seconds StartGrace(2);
+
+// Collects the program's end on a thread of its own, whenever it comes, so
+// that it never lingers as a zombie; the future gives its wait status.
+std::future<int> watchEnd(pid_t program)
+{
+    std::promise<int> ending;
+    std::future<int> ended = ending.get_future();
+    std::thread([program, ending = std::move(ending)]() mutable {
+        int status = 0;
+        while (waitpid(program, &status, 0) < 0 && errno == EINTR) {
+        }
+        ending.set_value(status);
+    }).detach();
+    return ended;
+}
+
+} // namespace
+
 bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
 {
-    return QProcess::startDetached(program, arguments);
+    std::vector<QByteArray> words{QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        words.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // A session of its own: the program outlives Quorvel, and a terminal's
+    // hang-up or Ctrl+C meant for Quorvel does not reach it. Unlike
+    // QProcess, nothing kills it when Quorvel ends, and unlike a detached
+    // start its exit status can still be read.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t started = 0;
+    const int failure =
+        posix_spawnp(&started, argv.front(), nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (failure != 0)
+        return false;
+
+    std::future<int> ended = watchEnd(started);
+    const QDeadlineTimer grace(StartGrace);
+    while (ended.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+        if (grace.hasExpired())
+            return true;
+        // The window keeps painting meanwhile; the crew's input waits.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    const int status = ended.get();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void QtDesktop::setBusyPointer(bool busy)

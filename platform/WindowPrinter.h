@@ -17,13 +17,17 @@ public:
     WindowPrinter();
 
     [[nodiscard]] QPrinter &printer() { return printer_; }
-    // The system's printer setup on this printer; cancelling changes nothing.
+    // The printer setup: which printer, or a PDF file, and its paper; no
+    // copies or page ranges, since a print is always the one page.
+    // Cancelling changes nothing.
     void chooseInDialog(QWidget *parent);
-    // The widget's image scaled to fit the page, its proportions kept.
+    // The widget's image across the page, from its top. A PDF file never
+    // replaces an earlier one: the page goes to the next free name.
     Desktop::PrintResult print(QWidget *widget);
 
 private:
-    [[nodiscard]] bool reachable() const;
+    Desktop::PrintResult printToPdf(QWidget *widget);
+    Desktop::PrintResult printOnPrinter(QWidget *widget);
 
     QPrinter printer_;
 };

@@ -83,9 +83,7 @@ void AboutWindow::mousePressEvent(QMouseEvent *event)
 
 void AboutWindow::print()
 {
-    const Desktop::PrintResult printed = desktop_.printImage(this);
-    if (!printed.ok)
-        ReportPrintFailure(desktop_, this, printed.reason);
+    ReportPrinted(desktop_, this, desktop_.printImage(this));
 }
 
 } // namespace quorvel

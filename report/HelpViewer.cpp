@@ -2,39 +2,45 @@
 
 #include "Desktop.h"
 
-namespace quorvel {
+#include <QStringList>
 
-const QStringList HelpViewer::Viewers = {QStringLiteral("xdg-open"),
-                                         QStringLiteral("gnome-text-editor"),
-                                         QStringLiteral("gedit"), QStringLiteral("mousepad")};
-const QString HelpViewer::ReturnMessage =
-    QStringLiteral("When you are finished viewing the Help document, click on the [X] box in the "
-                   "upper right corner to return to the Quorvel.");
-const QString HelpViewer::NoViewerMessage =
-    QStringLiteral("An appropriate viewer was not found on your system.");
+namespace quorvel {
 
 namespace {
 
 const QString ProgramTitle = QStringLiteral("Quorvel");
 
+// The desktop's own choice first, then the text editors of the common
+// desktops.
+const QStringList Viewers = {QStringLiteral("xdg-open"), QStringLiteral("gnome-text-editor"),
+                             QStringLiteral("gedit"), QStringLiteral("mousepad")};
+
 } // namespace
 
-HelpViewer::HelpViewer(Desktop &desktop, QWidget *parent, const QString &programFolder,
-                       QStringList viewers)
+HelpViewer::HelpViewer(Desktop &desktop, QWidget *parent, const QString &programFolder)
     : desktop_(desktop), parent_(parent),
-      bookPath_(programFolder + QStringLiteral("/help/lqrbook2.txt")), viewers_(std::move(viewers))
+      bookPath_(programFolder + QStringLiteral("/help/lqrbook2.txt"))
 {}
 
 void HelpViewer::show()
 {
-    desktop_.showMessage(parent_, ReturnMessage, ProgramTitle);
+    desktop_.showMessage(parent_,
+                         QStringLiteral("When you are finished viewing the Help document, click "
+                                        "on the [X] box in the upper right corner to return to "
+                                        "the Quorvel."),
+                         ProgramTitle);
     // The path goes as one argument, never through a shell: blanks or shell
     // characters in the program folder are taken as they are.
-    for (const QString &viewer : viewers_) {
+    for (const QString &viewer : Viewers) {
         if (desktop_.startProgram(viewer, {bookPath_}))
             return;
     }
-    desktop_.showMessage(parent_, NoViewerMessage, ProgramTitle);
+    // The crew can still open the manual by hand.
+    desktop_.showMessage(parent_,
+                         QStringLiteral("An appropriate viewer was not found on your system.\n\n"
+                                        "The manual is the file\n%1")
+                             .arg(bookPath_),
+                         ProgramTitle);
 }
 
 } // namespace quorvel

@@ -1,21 +1,21 @@
 #include "PrintCommand.h"
 
-#include "Desktop.h"
-
+#include <QEventLoop>
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
+
+#include <chrono>
+#include <optional>
 
 namespace quorvel {
 
-const QString PrintCommand::Title = QStringLiteral("Printed Comment");
-// Two line breaks between the sentences, as the box shows them.
-const QString PrintCommand::Prompt =
-    QStringLiteral("Enter a comment which will be printed with this report.\n\nJust press "
-                   "<Enter> or click on OK to enter no comment.  Click on Cancel to cancel "
-                   "printing.");
-const QString PrintCommand::InitialText = QStringLiteral(" ");
-
 namespace {
+
+const QString ProgramTitle = QStringLiteral("Quorvel");
+// Long enough for a window manager to take a closed box away, short enough
+// to go unnoticed before a page.
+constexpr std::chrono::milliseconds SettleAfterBox(100);
 
 // The busy pointer over the main window for as long as the command runs.
 class BusyWindow
@@ -50,15 +50,17 @@ private:
     QString former_;
 };
 
-QString withoutBlanksAround(const QString &text)
+// "Comment: " and the comment without the blanks around it; empty when
+// nothing is left.
+QString commentLine(const QString &typed)
 {
     qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
+    qsizetype last = typed.size();
+    while (first < last && typed.at(first) == QLatin1Char(' '))
         ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+    while (last > first && typed.at(last - 1) == QLatin1Char(' '))
         --last;
-    return text.mid(first, last - first);
+    return first == last ? QString() : QStringLiteral("Comment: ") + typed.mid(first, last - first);
 }
 
 } // namespace
@@ -67,39 +69,50 @@ PrintCommand::PrintCommand(Desktop &desktop, QWidget *window, QWidget *page, QLa
     : desktop_(desktop), window_(window), page_(page), helpBox_(helpBox)
 {}
 
-QString PrintCommand::CommentLine(const QString &typed)
-{
-    const QString comment = withoutBlanksAround(typed);
-    return comment.isEmpty() ? QString() : QStringLiteral("Comment: ") + comment;
-}
-
 void PrintCommand::run()
 {
     Desktop::PrintResult printed;
     {
         const BusyWindow busy(window_);
-        const std::optional<QString> typed = desktop_.askText(window_, Prompt, Title, InitialText);
+        // The box starts with one blank, so Enter alone prints no comment.
+        const std::optional<QString> typed = desktop_.askText(
+            window_,
+            QStringLiteral("Enter a comment which will be printed with this report.\n\nJust "
+                           "press <Enter> or click on OK to enter no comment.  Click on Cancel "
+                           "to cancel printing."),
+            QStringLiteral("Printed Comment"), QStringLiteral(" "));
         if (!typed)
             return;
-        const QString line = CommentLine(*typed);
-        if (line.isEmpty()) {
-            printed = desktop_.printImage(page_);
-        } else {
-            const CommentInHelpBox shown(helpBox_, line);
-            printed = desktop_.printImage(page_);
-        }
+        // The box that has just closed leaves the window uncovered and the
+        // focus back in its cell, which shows the cell's help: let that
+        // happen first, the crew's input held back, so that nothing of it
+        // overwrites the comment line or stays on screen while printing.
+        QEventLoop settling;
+        QTimer::singleShot(SettleAfterBox, &settling, &QEventLoop::quit);
+        settling.exec(QEventLoop::ExcludeUserInputEvents);
+        const QString line = commentLine(*typed);
+        std::optional<CommentInHelpBox> shown;
+        if (!line.isEmpty())
+            shown.emplace(helpBox_, line);
+        // The crew sees on screen what goes on the page.
+        window_->repaint();
+        printed = desktop_.printImage(page_);
     }
-    if (!printed.ok)
-        ReportPrintFailure(desktop_, window_, printed.reason);
+    ReportPrinted(desktop_, window_, printed);
 }
 
-void ReportPrintFailure(Desktop &desktop, QWidget *parent, const QString &reason)
+void ReportPrinted(Desktop &desktop, QWidget *parent, const Desktop::PrintResult &printed)
 {
-    desktop.showMessage(parent,
-                        QStringLiteral("Nothing was printed: %1\n\nChoose a printer, or printing "
-                                       "to a PDF file, with File > Print Setup.")
-                            .arg(reason),
-                        QStringLiteral("Quorvel"));
+    if (!printed.ok)
+        desktop.showMessage(parent,
+                            QStringLiteral("Nothing was printed: %1\n\nChoose a printer, or "
+                                           "printing to a PDF file, with File > Print Setup.")
+                                .arg(printed.reason),
+                            ProgramTitle);
+    else if (!printed.savedTo.isEmpty())
+        desktop.showMessage(
+            parent, QStringLiteral("The page was saved to the PDF file\n%1").arg(printed.savedTo),
+            ProgramTitle);
 }
 
 } // namespace quorvel

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "Desktop.h"
 
 class QLabel;
 class QWidget;
 
 namespace quorvel {
-
-class Desktop;
 
 // File > Print: the main window's picture as one page, with an optional
 // comment line shown in the Help box while it is printed. Whatever happens,
@@ -20,15 +18,6 @@ public:
 
     void run();
 
-    static const QString Title;
-    static const QString Prompt;
-    // The box starts with one blank, so Enter alone prints no comment.
-    static const QString InitialText;
-
-    // "Comment: " and the comment without the blanks around it; empty when
-    // nothing is left.
-    [[nodiscard]] static QString CommentLine(const QString &typed);
-
 private:
     Desktop &desktop_;
     QWidget *window_;
@@ -36,7 +25,8 @@ private:
     QLabel *helpBox_;
 };
 
-// Tells the crew a page could not be printed, and what to do about it.
-void ReportPrintFailure(Desktop &desktop, QWidget *parent, const QString &reason);
+// Tells the crew where a page went when it went to a PDF file, or that
+// nothing was printed, and what to do about it.
+void ReportPrinted(Desktop &desktop, QWidget *parent, const Desktop::PrintResult &printed);
 
 } // namespace quorvel

@@ -38,11 +38,6 @@ public:
         QWidget *widget = nullptr;
         QString seen; // what onPrint looked at while the page was printed
     };
-    struct Start
-    {
-        QString program;
-        QStringList arguments;
-    };
 
     void showMessage(QWidget *, const QString &text, const QString &title) override
     {
@@ -86,16 +81,12 @@ public:
     PrintResult printImage(QWidget *widget) override
     {
         printed.append({widget, onPrint ? onPrint() : QString()});
-        if (printWith)
-            return printWith(widget);
-        return printerWorks ? PrintResult{true, {}}
-                            : PrintResult{false, QStringLiteral("Out of paper.")};
+        return printWith ? printWith(widget) : PrintResult{true, {}, {}};
     }
 
     bool startProgram(const QString &program, const QStringList &arguments) override
     {
-        started.append({program, arguments});
-        return installedPrograms.contains(program);
+        return startWith && startWith(program, arguments);
     }
 
     void setBusyPointer(bool busy) override { this->busy = busy; }
@@ -106,7 +97,6 @@ public:
     QList<Dialog> dialogs;
     QList<TextBox> textBoxes;
     QList<Page> printed;
-    QList<Start> started;
     int printerSetups = 0;
     bool busy = false;
 
@@ -114,11 +104,11 @@ public:
     QList<Answer> answers;
     QList<std::optional<QString>> fileChoices;
     QList<std::optional<QString>> typedTexts;
-    bool printerWorks = true;
     std::function<QString()> onPrint;
-    // A real printer to hand the page to, for the tests that look at it.
+    // A real printer and a real program start, for the tests that look at
+    // what came out; without them every page prints and no program starts.
     std::function<PrintResult(QWidget *)> printWith;
-    QStringList installedPrograms;
+    std::function<bool(const QString &, const QStringList &)> startWith;
 };
 
 } // namespace quorvel
