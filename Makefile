@@ -21,7 +21,7 @@ DEB_PACKAGES := dpkg-dev file
 # AppStream validators and lintian for the package.
 TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
                  libclang-rt-14-dev xvfb xauth openbox xdotool x11-utils imagemagick \
-                 cups cups-client cups-bsd poppler-utils desktop-file-utils appstream lintian
+                 cups cups-client poppler-utils desktop-file-utils appstream lintian
 
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
 PACKAGE_TARGETS := $(PROGRAM_TARGETS) quorvel_package_docs
