@@ -76,7 +76,7 @@ public:
         return typedTexts.isEmpty() ? std::nullopt : typedTexts.takeFirst();
     }
 
-    void choosePrinter(QWidget *) override { ++printerSetups; }
+    void choosePrinter(QWidget *) override {}
 
     PrintResult printImage(QWidget *widget) override
     {
@@ -89,7 +89,7 @@ public:
         return startWith && startWith(program, arguments);
     }
 
-    void setBusyPointer(bool busy) override { this->busy = busy; }
+    void setBusyPointer(bool) override {}
 
     // What the program showed and asked.
     QList<Message> messages;
@@ -97,8 +97,6 @@ public:
     QList<Dialog> dialogs;
     QList<TextBox> textBoxes;
     QList<Page> printed;
-    int printerSetups = 0;
-    bool busy = false;
 
     // How the crew answers, in order; nullopt cancels a file dialog.
     QList<Answer> answers;
