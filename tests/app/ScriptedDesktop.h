@@ -22,11 +22,6 @@ public:
         QString text;
         QString title;
     };
-    struct Dialog
-    {
-        bool save = false;
-        FileDialog shown;
-    };
     struct TextBox
     {
         QString prompt;
@@ -59,13 +54,13 @@ public:
 
     std::optional<QString> chooseFileToOpen(QWidget *, const FileDialog &dialog) override
     {
-        dialogs.append({false, dialog});
+        dialogs.append(dialog);
         return fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst();
     }
 
     std::optional<QString> chooseFileToSave(QWidget *, const FileDialog &dialog) override
     {
-        dialogs.append({true, dialog});
+        dialogs.append(dialog);
         return fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst();
     }
 
@@ -94,7 +89,7 @@ public:
     // What the program showed and asked.
     QList<Message> messages;
     QList<Message> questions;
-    QList<Dialog> dialogs;
+    QList<FileDialog> dialogs;
     QList<TextBox> textBoxes;
     QList<Page> printed;
 

@@ -4,7 +4,6 @@
 
 #include "MainWindow.h"
 #include "ScriptedDesktop.h"
-#include "WindowTestSupport.h"
 #include "WorkedExample.h"
 
 #include <QApplication>
@@ -24,20 +23,27 @@ using namespace quorvel;
 
 namespace {
 
+// Runs what the last event queued: focus moves, and the warnings they queue
+// in turn.
+void Settle()
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+}
+
 // The contrast of a cell's darkest pixel inside its frame (its text) against
 // its background, which it also gives. Luminance by the sRGB curve: the
 // cells are drawn in greys.
 double contrast(QWidget *cell, QRgb *background)
 {
-    const auto luminance = [](QRgb colour) { return std::pow(qGray(colour) / 255.0, 2.2) + 0.05; };
-    const QImage image = cell->grab().toImage();
-    *background = image.pixel(image.width() / 2, 3);
-    double darkest = 2;
-    for (int y = 3; y < image.height() - 3; ++y) {
-        for (int x = 3; x < image.width() - 3; ++x)
-            darkest = std::min(darkest, luminance(image.pixel(x, y)));
-    }
-    return luminance(*background) / darkest;
+    const QImage image = cell->grab(cell->rect().adjusted(3, 3, -3, -3)).toImage();
+    *background = image.pixel(image.width() / 2, 0);
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return (std::pow(qGray(*background) / 255.0, 2.2) + 0.05) /
+           (std::pow(darkest / 255.0, 2.2) + 0.05);
 }
 
 } // namespace

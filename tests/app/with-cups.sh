@@ -21,7 +21,7 @@ cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" 2>"$dir/log" & cups=$!
 trap 'set +e; kill $cups 2>/dev/null; wait $cups; rm -rf "$dir"' EXIT
 trap 'exit 1' HUP INT TERM
 export CUPS_SERVER="$dir/cups.sock" QUORVEL_SPOOLED_PAGE="$dir/page.pdf"
-for i in $(seq 100); do [ -S "$CUPS_SERVER" ] && break || sleep 0.1; done
+for i in $(seq 600); do [ -S "$CUPS_SERVER" ] && break || sleep 0.1; done
 pdf=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd # a PDF comes out
 lpadmin -p spool -v "file:$QUORVEL_SPOOLED_PAGE" -P $pdf -E 2>/dev/null
 lpadmin -p rejected -v file:/dev/null -P $pdf -E 2>/dev/null && cupsreject rejected

@@ -30,7 +30,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quorvel" 2>&1 |
 desktop-file-validate "$entry" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$usr/share/metainfo/com.dunmere.Quorvel.metainfo.xml" || fail "appstreamcli validate"
 class=$(sed -n 's/^StartupWMClass=//p' "$entry")
-HOME="$root" xvfb-run -a sh -c '"$1" & program=$!
+HOME="$root" xvfb-run -a -s "-noreset -screen 0 1280x1024x24" sh -c '"$1" & program=$!
     window=$(timeout 30 xdotool search --sync --class "^$2\$" | head -n 1)
     xprop -id "${window:-0}" WM_CLASS | grep -q ", \"$2\"\$"; found=$?; kill $program; exit $found' \
     sh "$usr/bin/quorvel" "${class:-none}" || fail "no window of the WM_CLASS the desktop entry names ($class)"
