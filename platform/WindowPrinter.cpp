@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -15,6 +16,7 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace quorvel {
 
@@ -69,20 +71,46 @@ QString nextFreeName(const QString &chosen)
     }
 }
 
+// The print system's library, loaded for the first page that goes to a
+// printer: linked, it would bring its encryption, Kerberos and network
+// discovery libraries into every start of the program.
+struct CupsLibrary
+{
+    decltype(&cupsAddOption) addOption = nullptr;
+    decltype(&cupsPrintFile2) printFile = nullptr;
+    decltype(&cupsFreeOptions) freeOptions = nullptr;
+    decltype(&cupsLastErrorString) lastError = nullptr;
+};
+
+std::optional<CupsLibrary> loadCups()
+{
+    QLibrary library(QStringLiteral("cups"), 2);
+    const auto resolve = [&library]<class Function>(Function &function, const char *name) {
+        function = reinterpret_cast<Function>(library.resolve(name));
+        return function != nullptr;
+    };
+    CupsLibrary cups;
+    if (!resolve(cups.addOption, "cupsAddOption") || !resolve(cups.printFile, "cupsPrintFile2") ||
+        !resolve(cups.freeOptions, "cupsFreeOptions") ||
+        !resolve(cups.lastError, "cupsLastErrorString"))
+        return std::nullopt;
+    return cups;
+}
+
 // Hands the file to the print system; the job number, or 0 when it was
-// refused (cupsLastErrorString() then says why).
-int submit(const QString &printer, const QString &file, const QString &title,
-           const QStringList &choices)
+// refused (the library's last error then says why).
+int submit(const CupsLibrary &cups, const QString &printer, const QString &file,
+           const QString &title, const QStringList &choices)
 {
     cups_option_t *options = nullptr;
     int count = 0;
     for (qsizetype i = 0; i + 1 < choices.size(); i += 2)
-        count = cupsAddOption(choices.at(i).toUtf8().constData(),
-                              choices.at(i + 1).toUtf8().constData(), count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.toLocal8Bit().constData(),
+        count = cups.addOption(choices.at(i).toUtf8().constData(),
+                               choices.at(i + 1).toUtf8().constData(), count, &options);
+    const int job = cups.printFile(CUPS_HTTP_DEFAULT, printer.toLocal8Bit().constData(),
                                    QFile::encodeName(file).constData(), title.toUtf8().constData(),
                                    count, options);
-    cupsFreeOptions(count, options);
+    cups.freeOptions(count, options);
     return job;
 }
 
@@ -127,7 +155,8 @@ Desktop::PrintResult WindowPrinter::printToPdf(QWidget *widget)
 Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
 {
     const QString name = printer_.printerName();
-    if (name.isEmpty() || QPrinterInfo::printerInfo(name).isNull())
+    const std::optional<CupsLibrary> cups = loadCups();
+    if (name.isEmpty() || !cups || QPrinterInfo::printerInfo(name).isNull())
         return {false, noPrinter(), {}};
     // Qt's own CUPS printing drops the answer of the print system, so the
     // page is drawn into a PDF file here and handed over by hand: a refused
@@ -138,11 +167,11 @@ Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
     QStringList choices{QStringLiteral("media"), printer_.pageLayout().pageSize().key()};
     choices += printer_.printEngine()->property(CupsOptions).toStringList();
     const QString title = widget->window()->windowTitle();
-    if (submit(name, page.fileName(), title.isEmpty() ? QStringLiteral("Quorvel") : title,
+    if (submit(*cups, name, page.fileName(), title.isEmpty() ? QStringLiteral("Quorvel") : title,
                choices) == 0)
         return {false,
                 QObject::tr("The printer %1 did not accept the page: %2")
-                    .arg(name, QString::fromUtf8(cupsLastErrorString())),
+                    .arg(name, QString::fromUtf8(cups->lastError())),
                 {}};
     return {true, {}, {}};
 }
