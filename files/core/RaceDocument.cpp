@@ -25,10 +25,7 @@ RecalculationOutcome RaceDocument::startNew()
 
 RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
 {
-    for (int i = 0; i < CellCount; ++i)
-        sheet_.setText(i, copy.cells[static_cast<std::size_t>(i)]);
-    comment_ = copy.comment;
-    inputMode_ = copy.inputMode;
+    takeContents(copy.race);
     settings_ = copy.settings;
     currentFile_.tieTo(copy.currentFile);
     return recalculate();
@@ -43,19 +40,23 @@ RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
     if (read.status != RaceFileReadStatus::Read)
         return outcome;
 
-    RaceFileContents &contents = read.contents;
+    takeContents(read.contents);
+    currentFile_.tieTo(path);
+    outcome.recalculation = recalculate();
+    return outcome;
+}
+
+void RaceDocument::takeContents(const RaceFileContents &contents)
+{
     for (int i = 0; i < CellCount; ++i)
         sheet_.setText(i, contents.cells[static_cast<std::size_t>(i)]);
-    comment_ = std::move(contents.comment);
+    comment_ = contents.comment;
     if (contents.inputMode)
         inputMode_ = *contents.inputMode;
     if (contents.unitSystem)
         settings_.unitSystem = *contents.unitSystem;
     if (contents.gasketInput)
         settings_.gasketInput = *contents.gasketInput;
-    currentFile_.tieTo(path);
-    outcome.recalculation = recalculate();
-    return outcome;
 }
 
 RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)

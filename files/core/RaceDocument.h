@@ -73,6 +73,10 @@ public:
     FileWriteResult writeSettings() const;
 
 private:
+    // The cells, the comment and the carried values a race file holds; what
+    // the file did not reach keeps its value.
+    void takeContents(const RaceFileContents &contents);
+
     RaceSheet sheet_;
     std::string comment_;
     std::int16_t inputMode_ = 0;

@@ -1,10 +1,8 @@
 #include "RecoveryCopy.h"
 
 #include "RaceDocument.h"
-#include "RaceFile.h"
+#include "RegularFile.h"
 #include "TextFields.h"
-
-#include <fstream>
 
 namespace quorvel {
 namespace {
@@ -17,24 +15,12 @@ constexpr std::size_t PathLimit = 64 * 1024;
 
 RecoveryCopy TakeRecoveryCopy(const RaceDocument &document)
 {
-    RecoveryCopy copy;
-    for (int i = 0; i < CellCount; ++i)
-        copy.cells[static_cast<std::size_t>(i)] = document.sheet().text(i);
-    copy.comment = document.comment();
-    copy.inputMode = document.inputMode();
-    copy.settings = document.settings();
-    copy.currentFile = document.currentFile().path();
-    return copy;
+    return {document.fileContents(), document.settings(), document.currentFile().path()};
 }
 
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
 {
-    RaceFileContents race;
-    race.cells = copy.cells;
-    race.comment = copy.comment;
-    race.inputMode = copy.inputMode;
-    race.unitSystem = copy.settings.unitSystem;
-    std::string bytes = SerializeRaceFile(race);
+    std::string bytes = SerializeRaceFile(copy.race);
     bytes += IntegerLine(copy.settings.gasketInput);
     for (const std::int16_t reserved : copy.settings.reservedSettings)
         bytes += IntegerLine(reserved);
@@ -49,11 +35,9 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
     if (race.status != RaceFileReadStatus::Read)
         return std::nullopt;
     RecoveryCopy copy;
-    copy.cells = std::move(race.contents.cells);
-    copy.comment = std::move(race.contents.comment);
-    copy.inputMode = race.contents.inputMode.value_or(0);
-    copy.settings.unitSystem = race.contents.unitSystem.value_or(0);
-    copy.settings.gasketInput = race.contents.gasketInput.value_or(0);
+    copy.race = std::move(race.contents);
+    copy.settings.unitSystem = copy.race.unitSystem.value_or(0);
+    copy.settings.gasketInput = copy.race.gasketInput.value_or(0);
     // The race reader stops right after GasketInput; the rest is ours.
     FieldReader reader(source);
     for (std::int16_t &reserved : copy.settings.reservedSettings)
@@ -71,14 +55,12 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
 
 std::optional<RecoveryCopy> ReadRecoveryCopy(const std::string &path)
 {
-    std::filebuf file;
-    if (!file.open(path, std::ios::in | std::ios::binary))
+    RegularFileSource file(path);
+    if (!file.problem().empty())
         return std::nullopt;
-    try {
-        return ParseRecoveryCopy(file);
-    } catch (const std::ios_base::failure &) {
-        return std::nullopt;
-    }
+    std::optional<RecoveryCopy> copy = ParseRecoveryCopy(file);
+    // A copy that cannot be read to its end is of no use.
+    return file.problem().empty() ? copy : std::nullopt;
 }
 
 } // namespace quorvel

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "RaceSheet.h"
+#include "RaceFile.h"
 #include "SettingsFile.h"
 
-#include <array>
-#include <cstdint>
 #include <optional>
 #include <streambuf>
 #include <string>
@@ -18,10 +16,7 @@ class RaceDocument;
 // New, Open and Exit would otherwise lose or write elsewhere.
 struct RecoveryCopy
 {
-    std::array<std::string, CellCount> cells;
-    // Line breaks are CR LF.
-    std::string comment;
-    std::int16_t inputMode = 0;
+    RaceFileContents race; // as Save would write it
     CarriedSettings settings;
     // The race file the sheet belonged to, or "Untitled".
     std::string currentFile;
