@@ -14,6 +14,7 @@
 #include "RecoveryKeeper.h"
 #include "Resources.h"
 #include "SheetView.h"
+#include "SystemPath.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,7 +79,8 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
 
     // The race survives a crash: kept beside the user's state, offered at
     // the next start.
-    recovery_ = new RecoveryKeeper(document_, desktop_, this);
+    recovery_ =
+        new RecoveryKeeper(document_, desktop_, FromSystemPath(folders_.recoveryFolder), this);
     connect(recovery_, &RecoveryKeeper::captionChanged, this, &QWidget::setWindowTitle);
     connect(recovery_, &RecoveryKeeper::sheetReplaced, this, &MainWindow::showReplacedSheet);
 }
@@ -325,7 +327,7 @@ void MainWindow::takeOverFromSplash()
 void MainWindow::runActivationSteps()
 {
     document_.currentFile().refreshDisplayName();
-    setWindowTitle(QString::fromStdString(document_.currentFile().activationCaption()));
+    setWindowTitle(FromSystemPath(document_.currentFile().activationCaption()));
     rowHelp_->reload();
     recalculate();
 }

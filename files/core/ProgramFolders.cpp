@@ -87,6 +87,8 @@ ProgramFolders LocateProgramFolders(const std::string &programFolder,
         folders.dataFolder = (userFolder(environment, "XDG_DATA_HOME", ".local/share") /
                               ApplicationFolder / DataFolderName)
                                  .string();
+    folders.recoveryFolder =
+        (userFolder(environment, "XDG_STATE_HOME", ".local/state") / ApplicationFolder).string();
     return folders;
 }
 

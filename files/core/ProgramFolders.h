@@ -21,6 +21,9 @@ struct ProgramFolders
     std::string settingsToRead;  // KVCNFG.DNX as start-up reads it
     std::string settingsToWrite; // and as Exit writes it
     std::string dataFolder;      // where the file dialogs start
+    // Where the running program keeps its recovery copy: the user's state
+    // folder, also for a build tree. Empty beside the program.
+    std::string recoveryFolder;
 
     // Everything beside the program, as in the build folder.
     static ProgramFolders besideProgram(std::string programFolder);

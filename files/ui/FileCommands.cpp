@@ -1,8 +1,8 @@
 #include "FileCommands.h"
 
 #include "Desktop.h"
+#include "SystemPath.h"
 
-#include <QFile>
 #include <QWidget>
 
 namespace quorvel {
@@ -24,17 +24,6 @@ const QString AllFilesFilter = QStringLiteral("All Files (*)");
 const QString OpenTitle = QStringLiteral("Open a File");
 const QString SaveTitle = QStringLiteral("Save a File");
 
-// Paths, and captions made from them, in the file system's own encoding.
-QString fromPath(const std::string &path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string toPath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 } // namespace
 
 FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *window)
@@ -43,12 +32,12 @@ FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *wi
 
 QString FileCommands::dataFolder() const
 {
-    return fromPath(document_.currentFile().dataFolder());
+    return FromSystemPath(document_.currentFile().dataFolder());
 }
 
 QString FileCommands::initialFileName() const
 {
-    return fromPath(document_.currentFile().fileName());
+    return FromSystemPath(document_.currentFile().fileName());
 }
 
 void FileCommands::newRace()
@@ -64,7 +53,7 @@ void FileCommands::newRace()
         break;
     }
     const RecalculationOutcome outcome = document_.startNew();
-    emit captionChanged(fromPath(document_.currentFile().activationCaption()));
+    emit captionChanged(FromSystemPath(document_.currentFile().activationCaption()));
     emit sheetReplaced(outcome);
 }
 
@@ -74,13 +63,13 @@ void FileCommands::open()
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return;
-    const RaceDocument::ReadOutcome read = document_.readRaceFile(toPath(*path));
+    const RaceDocument::ReadOutcome read = document_.readRaceFile(ToSystemPath(*path));
     if (read.status != RaceFileReadStatus::Read) {
         // A file that cannot be read is as unusable as one that is not a race.
         desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
         return;
     }
-    emit captionChanged(fromPath(document_.currentFile().fileCaption()));
+    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
     emit sheetReplaced(read.recalculation);
 }
 
@@ -90,7 +79,7 @@ bool FileCommands::saveAs()
         window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return false;
-    return write(toPath(*path));
+    return write(ToSystemPath(*path));
 }
 
 bool FileCommands::save()
@@ -109,11 +98,11 @@ bool FileCommands::write(const std::string &path)
             QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\nThe file that was "
                            "there is unchanged, and the sheet is still open: choose Save As to "
                            "save it somewhere else.")
-                .arg(fromPath(path), QString::fromLocal8Bit(written.result.reason)),
+                .arg(FromSystemPath(path), QString::fromLocal8Bit(written.result.reason)),
             SaveTitle);
         return false;
     }
-    emit captionChanged(fromPath(document_.currentFile().fileCaption()));
+    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
     emit sheetReplaced(written.recalculation);
     return true;
 }

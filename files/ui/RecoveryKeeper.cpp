@@ -3,6 +3,7 @@
 #include "Desktop.h"
 #include "RaceDocument.h"
 #include "RecoveryCopy.h"
+#include "SystemPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,21 +20,6 @@ const QString OfferQuestion =
     QStringLiteral("Quorvel did not close normally last time. Restore the race sheet it was "
                    "showing?");
 
-// Where the user's programs keep state between runs: $XDG_STATE_HOME, or
-// ~/.local/state when it is unset or not an absolute path.
-QString stateFolder()
-{
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/quorvel");
-}
-
-std::string systemPath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 // Held by a running program for as long as it runs. A lock left by a program
 // that is gone is taken over; its age alone never makes it stale.
 std::unique_ptr<QLockFile> lockFor(const QString &copy)
@@ -45,9 +31,10 @@ std::unique_ptr<QLockFile> lockFor(const QString &copy)
 
 } // namespace
 
-RecoveryKeeper::RecoveryKeeper(RaceDocument &document, Desktop &desktop, QWidget *window)
+RecoveryKeeper::RecoveryKeeper(RaceDocument &document, Desktop &desktop, QString folder,
+                               QWidget *window)
     : QObject(window), document_(document), desktop_(desktop), window_(window),
-      folder_(stateFolder()), written_(SerializeRecoveryCopy(TakeRecoveryCopy(document)))
+      folder_(std::move(folder)), written_(SerializeRecoveryCopy(TakeRecoveryCopy(document)))
 {
     timer_.setSingleShot(true);
     timer_.setInterval(WriteDelayMilliseconds);
@@ -92,7 +79,7 @@ void RecoveryKeeper::write()
         return;
     // A failure (a full disk, a read-only home) is tried again at the next
     // change; the crew carries on either way.
-    if (WriteFileAtomically(systemPath(ownCopy_), bytes))
+    if (WriteFileAtomically(ToSystemPath(ownCopy_), bytes))
         written_ = std::move(bytes);
 }
 
@@ -115,10 +102,10 @@ void RecoveryKeeper::offerLeftCopy()
         const std::unique_ptr<QLockFile> lock = lockFor(path);
         if (path == ownCopy_ || !lock->tryLock(0))
             continue; // a program that is still running keeps it
-        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(systemPath(path));
+        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(ToSystemPath(path));
         if (copy && desktop_.askYesNo(window_, OfferQuestion, OfferTitle)) {
             const RecalculationOutcome outcome = document_.restore(*copy);
-            emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
+            emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
             emit sheetReplaced(outcome);
             // Kept in this program's own copy before the old one goes.
             write();

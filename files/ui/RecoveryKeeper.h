@@ -27,7 +27,8 @@ class RecoveryKeeper : public QObject
     Q_OBJECT
 
 public:
-    RecoveryKeeper(RaceDocument &document, Desktop &desktop, QWidget *window);
+    // folder: where the copies are kept (the user's state folder).
+    RecoveryKeeper(RaceDocument &document, Desktop &desktop, QString folder, QWidget *window);
     ~RecoveryKeeper() override;
 
     // The race may have changed. The copy takes it in a second later, with
