@@ -11,6 +11,7 @@
 #include "MainWindowLayout.h"
 #include "PrintCommand.h"
 #include "ProgramFont.h"
+#include "ProgramVersion.h"
 #include "RecoveryKeeper.h"
 #include "Resources.h"
 #include "SheetView.h"
@@ -37,7 +38,6 @@ namespace Layout = MainWindowLayout;
 
 namespace {
 
-const QString ProgramTitle = QStringLiteral("Quorvel");
 // "Help" stands well apart from the other entries on the menu bar.
 const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
 // The panel of "Total Gallons Added": its H Hour cell is typed into only in
@@ -354,7 +354,7 @@ void MainWindow::warnIfDue(const RecalculationOutcome &outcome)
 void MainWindow::warnAboutCautionUsage()
 {
     warningQueued_ = false;
-    desktop_.showMessage(this, QString::fromUtf8(CautionUsageWarning), ProgramTitle);
+    desktop_.showMessage(this, QString::fromUtf8(CautionUsageWarning), ProgramName());
 }
 
 void MainWindow::cellLeft(int cell, Qt::FocusReason reason)

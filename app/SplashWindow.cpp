@@ -15,7 +15,7 @@ constexpr int ClientWidth = 5010;
 constexpr int ClientHeight = 4290;
 constexpr TwipsRect MakerName = {180, 120, 4635, 435};
 constexpr TwipsRect Picture = {840, 600, 3375, 3105};
-constexpr TwipsRect ProgramName = {0, 3795, 4935, 495};
+constexpr TwipsRect ProgramNameLabel = {0, 3795, 4935, 495};
 
 } // namespace
 
@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     QPalette blue = name->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     name->setPalette(blue);
-    name->setGeometry(TwipsToPixels(ProgramName, dpi));
+    name->setGeometry(TwipsToPixels(ProgramNameLabel, dpi));
 
     timer_.setInterval(shownMilliseconds);
     timer_.setSingleShot(true);

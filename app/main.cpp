@@ -1,6 +1,7 @@
 // Quorvel: fuel calculation for racing crews at the pit wall.
 
 #include "MainWindow.h"
+#include "ProgramVersion.h"
 #include "QtDesktop.h"
 #include "Resources.h"
 #include "SplashWindow.h"
@@ -58,7 +59,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationName(quorvel::ProgramName());
     // The desktop entry's name, so docks and task bars put the window under
     // its launcher (the Wayland app id; StartupWMClass in the entry does it on X11).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.dunmere.Quorvel"));

@@ -1,5 +1,7 @@
 #include "WindowPrinter.h"
 
+#include "ProgramVersion.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +43,7 @@ bool drawPage(QWidget *widget, const QString &file, const QPageLayout &layout)
     QPdfWriter pdf(file);
     pdf.setPageLayout(layout);
     pdf.setResolution(1200);
-    pdf.setCreator(QStringLiteral("Quorvel"));
+    pdf.setCreator(ProgramName());
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
@@ -167,8 +169,7 @@ Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
     QStringList choices{QStringLiteral("media"), printer_.pageLayout().pageSize().key()};
     choices += printer_.printEngine()->property(CupsOptions).toStringList();
     const QString title = widget->window()->windowTitle();
-    if (submit(*cups, name, page.fileName(), title.isEmpty() ? QStringLiteral("Quorvel") : title,
-               choices) == 0)
+    if (submit(*cups, name, page.fileName(), title.isEmpty() ? ProgramName() : title, choices) == 0)
         return {false,
                 QObject::tr("The printer %1 did not accept the page: %2")
                     .arg(name, QString::fromUtf8(cups->lastError())),

@@ -1,14 +1,13 @@
 #include "HelpViewer.h"
 
 #include "Desktop.h"
+#include "ProgramVersion.h"
 
 #include <QStringList>
 
 namespace quorvel {
 
 namespace {
-
-const QString ProgramTitle = QStringLiteral("Quorvel");
 
 // The desktop's own choice first, then the text editors of the common
 // desktops.
@@ -28,7 +27,7 @@ void HelpViewer::show()
                          QStringLiteral("When you are finished viewing the Help document, click "
                                         "on the [X] box in the upper right corner to return to "
                                         "the Quorvel."),
-                         ProgramTitle);
+                         ProgramName());
     // The path goes as one argument, never through a shell: blanks or shell
     // characters in the program folder are taken as they are.
     for (const QString &viewer : Viewers) {
@@ -40,7 +39,7 @@ void HelpViewer::show()
                          QStringLiteral("An appropriate viewer was not found on your system.\n\n"
                                         "The manual is the file\n%1")
                              .arg(bookPath_),
-                         ProgramTitle);
+                         ProgramName());
 }
 
 } // namespace quorvel

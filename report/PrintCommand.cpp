@@ -1,5 +1,7 @@
 #include "PrintCommand.h"
 
+#include "ProgramVersion.h"
+
 #include <QEventLoop>
 #include <QLabel>
 #include <QTimer>
@@ -12,7 +14,6 @@ namespace quorvel {
 
 namespace {
 
-const QString ProgramTitle = QStringLiteral("Quorvel");
 // Long enough for a window manager to take a closed box away, short enough
 // to go unnoticed before a page.
 constexpr std::chrono::milliseconds SettleAfterBox(100);
@@ -108,11 +109,11 @@ void ReportPrinted(Desktop &desktop, QWidget *parent, const Desktop::PrintResult
                             QStringLiteral("Nothing was printed: %1\n\nChoose a printer, or "
                                            "printing to a PDF file, with File > Print Setup.")
                                 .arg(printed.reason),
-                            ProgramTitle);
+                            ProgramName());
     else if (!printed.savedTo.isEmpty())
         desktop.showMessage(
             parent, QStringLiteral("The page was saved to the PDF file\n%1").arg(printed.savedTo),
-            ProgramTitle);
+            ProgramName());
 }
 
 } // namespace quorvel

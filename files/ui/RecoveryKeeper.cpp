@@ -1,6 +1,7 @@
 #include "RecoveryKeeper.h"
 
 #include "Desktop.h"
+#include "ProgramVersion.h"
 #include "RaceDocument.h"
 #include "RecoveryCopy.h"
 #include "SystemPath.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int WriteDelayMilliseconds = 1000;
 const QString CopyPattern = QStringLiteral("race-*.lqr");
-const QString OfferTitle = QStringLiteral("Quorvel");
 const QString OfferQuestion =
     QStringLiteral("Quorvel did not close normally last time. Restore the race sheet it was "
                    "showing?");
@@ -103,7 +103,7 @@ void RecoveryKeeper::offerLeftCopy()
         if (path == ownCopy_ || !lock->tryLock(0))
             continue; // a program that is still running keeps it
         const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(ToSystemPath(path));
-        if (copy && desktop_.askYesNo(window_, OfferQuestion, OfferTitle)) {
+        if (copy && desktop_.askYesNo(window_, OfferQuestion, ProgramName())) {
             const RecalculationOutcome outcome = document_.restore(*copy);
             emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
             emit sheetReplaced(outcome);
