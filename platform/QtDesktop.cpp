@@ -69,14 +69,24 @@ void QtDesktop::showMessage(QWidget *parent, const QString &text, const QString 
     giveFocusBack(parent);
 }
 
+namespace {
+
+// A modal question with the question icon and these buttons: the one chosen.
+int ask(QWidget *parent, const QString &text, const QString &title,
+        QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    const int answer = box.exec();
+    giveFocusBack(parent);
+    return answer;
+}
+
+} // namespace
+
 Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
                                           const QString &title)
 {
-    QMessageBox box(QMessageBox::Question, title, text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    const int answer = box.exec();
-    giveFocusBack(parent);
-    switch (answer) {
+    switch (ask(parent, text, title, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -88,10 +98,7 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
 
 bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    const int answer = box.exec();
-    giveFocusBack(parent);
-    return answer == QMessageBox::Yes;
+    return ask(parent, text, title, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 namespace {
