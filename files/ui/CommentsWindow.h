@@ -38,8 +38,6 @@ class CommentsWindow : public QWidget
 public:
     CommentsWindow(RaceDocument &document, QWidget *parent);
 
-    [[nodiscard]] CommentEdit *textBox() const { return text_; }
-
 signals:
     // The crew changed the comment; the race already holds it.
     void commentChanged();
