@@ -31,6 +31,7 @@
 #include <QScrollArea>
 
 #include <cstdlib>
+#include <functional>
 
 namespace quorvel {
 
@@ -87,16 +88,6 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
 
 void MainWindow::connectCommands()
 {
-    connect(menu_.newRace, &QAction::triggered, fileCommands_, &FileCommands::newRace);
-    connect(menu_.open, &QAction::triggered, fileCommands_, &FileCommands::open);
-    connect(menu_.save, &QAction::triggered, fileCommands_, &FileCommands::save);
-    connect(menu_.saveAs, &QAction::triggered, fileCommands_, &FileCommands::saveAs);
-    connect(menu_.exit, &QAction::triggered, this, &MainWindow::exitProgram);
-    connect(menu_.comments, &QAction::triggered, this, &MainWindow::openComments);
-    connect(menu_.print, &QAction::triggered, this, &MainWindow::print);
-    connect(menu_.printSetup, &QAction::triggered, this, [this] { desktop_.choosePrinter(this); });
-    connect(menu_.programHelp, &QAction::triggered, this, &MainWindow::showProgramHelp);
-    connect(menu_.about, &QAction::triggered, this, &MainWindow::openAbout);
     connect(fileCommands_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
     connect(fileCommands_, &FileCommands::sheetReplaced, this, &MainWindow::showReplacedSheet);
 }
@@ -172,29 +163,31 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenu()
 {
     // Each item carries its command's name, so scripts and tests find it as
-    // a crew does, by what it is rather than where it stands.
-    const auto add = [](QWidget *menu, const char *name, const char *caption) {
+    // a crew does, by what it is rather than where it stands. The file
+    // commands are made after the menu; they are looked up when chosen.
+    const auto add = [this](QWidget *menu, const char *name, const char *caption,
+                            const std::function<void()> &command) {
         auto *action = new QAction(QString::fromLatin1(caption), menu);
         action->setObjectName(QString::fromLatin1(name));
         menu->addAction(action);
-        return action;
+        connect(action, &QAction::triggered, this, command);
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    menu_.newRace = add(file, "mnuNew", "New");
-    menu_.open = add(file, "mnuOpen", "Open");
-    menu_.save = add(file, "mnuSave", "Save");
-    menu_.saveAs = add(file, "mnuSaveAs", "Save As");
+    add(file, "mnuNew", "New", [this] { fileCommands_->newRace(); });
+    add(file, "mnuOpen", "Open", [this] { fileCommands_->open(); });
+    add(file, "mnuSave", "Save", [this] { fileCommands_->save(); });
+    add(file, "mnuSaveAs", "Save As", [this] { fileCommands_->saveAs(); });
     file->addSeparator();
-    menu_.print = add(file, "mnuPrint", "Print");
-    menu_.printSetup = add(file, "mnuPrintSetup", "Print Setup");
+    add(file, "mnuPrint", "Print", [this] { print(); });
+    add(file, "mnuPrintSetup", "Print Setup", [this] { desktop_.choosePrinter(this); });
     file->addSeparator();
-    menu_.exit = add(file, "mnuExit", "Exit");
-    menu_.comments = add(menuBar(), "mnuComments", "Comments");
+    add(file, "mnuExit", "Exit", [this] { exitProgram(); });
+    add(menuBar(), "mnuComments", "Comments", [this] { openComments(); });
     QMenu *help = menuBar()->addMenu(HelpMenuTitle);
     help->setObjectName(QStringLiteral("mnuHelp"));
-    menu_.programHelp = add(help, "mnuHelpHelp", "Program Help");
-    menu_.about = add(help, "mnuAbout", "About Quorvel");
+    add(help, "mnuHelpHelp", "Program Help", [this] { showProgramHelp(); });
+    add(help, "mnuAbout", "About Quorvel", [this] { openAbout(); });
 }
 
 void MainWindow::buildWindow(double dotsPerInch)

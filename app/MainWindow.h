@@ -49,21 +49,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The menu commands; the file, report and help commands hook in here.
-    struct Menu
-    {
-        QAction *newRace = nullptr;
-        QAction *open = nullptr;
-        QAction *save = nullptr;
-        QAction *saveAs = nullptr;
-        QAction *print = nullptr;
-        QAction *printSetup = nullptr;
-        QAction *exit = nullptr;
-        QAction *comments = nullptr;
-        QAction *programHelp = nullptr;
-        QAction *about = nullptr;
-    };
-
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
     void runActivationSteps();
@@ -95,7 +80,6 @@ private:
     Desktop &desktop_;
     ProgramFolders folders_;
     RaceDocument document_;
-    Menu menu_;
     QWidget *client_ = nullptr;
     QScrollArea *scrollArea_ = nullptr;
     QGroupBox *projections_ = nullptr;
