@@ -1,7 +1,8 @@
 #include "CellEdit.h"
 
 #include <QFocusEvent>
-#include <QTimer>
+
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -44,17 +45,23 @@ void CellEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
     selectForOvertyping();
-    // A click places the caret after the focus arrives; select once it has.
-    if (event->reason() == Qt::MouseFocusReason)
-        QTimer::singleShot(0, this, [this] {
-            if (hasFocus())
-                selectForOvertyping();
-        });
+    arrivingByClick_ = event->reason() == Qt::MouseFocusReason;
     emit arrived(cell_);
+}
+
+void CellEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    // The press that brought the focus has just put the caret where it
+    // landed; select again at once, so a key typed right after the click
+    // still replaces the value.
+    if (std::exchange(arrivingByClick_, false))
+        selectForOvertyping();
 }
 
 void CellEdit::focusOutEvent(QFocusEvent *event)
 {
+    arrivingByClick_ = false;
     QLineEdit::focusOutEvent(event);
     emit left(cell_, event->reason());
 }

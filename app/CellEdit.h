@@ -28,12 +28,15 @@ signals:
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void selectForOvertyping();
 
     int cell_;
     bool contradicts_ = false;
+    // The focus came with a mouse press, which places the caret after it.
+    bool arrivingByClick_ = false;
 };
 
 } // namespace quorvel

@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 
 #include "AboutWindow.h"
-#include "ActivationWatcher.h"
 #include "CaptionPanel.h"
 #include "CellEdit.h"
 #include "CommentsWindow.h"
@@ -9,6 +8,7 @@
 #include "FileCommands.h"
 #include "HelpViewer.h"
 #include "MainWindowLayout.h"
+#include "Navigator.h"
 #include "PrintCommand.h"
 #include "ProgramFont.h"
 #include "ProgramVersion.h"
@@ -21,12 +21,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 
@@ -41,17 +39,6 @@ namespace {
 
 // "Help" stands well apart from the other entries on the menu bar.
 const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
-// The panel of "Total Gallons Added": its H Hour cell is typed into only in
-// gallons mode, so a click on it takes the crew nowhere.
-constexpr int GallonsCaption = static_cast<int>(Row::GallonsAdded);
-
-bool isFocusMoveBetweenCells(Qt::FocusReason reason)
-{
-    // The window losing activation, or a menu opening, does not leave a cell.
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-           reason != Qt::MenuBarFocusReason;
-}
-
 QString HelpFilePath(const QString &programFolder)
 {
     return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
@@ -68,9 +55,6 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     buildMenu();
     buildWindow(logicalDpiY());
     rowHelp_ = std::make_unique<RowHelp>(HelpFilePath(programFolder), helpBox_);
-    activationWatcher_ = new ActivationWatcher(this);
-    connect(activationWatcher_, &ActivationWatcher::returnedFromOwnWindow, this,
-            &MainWindow::runActivationSteps);
 
     PrepareDataFolder(folders_);
     document_.readSettings();
@@ -84,6 +68,9 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
         new RecoveryKeeper(document_, desktop_, FromSystemPath(folders_.recoveryFolder), this);
     connect(recovery_, &RecoveryKeeper::captionChanged, this, &QWidget::setWindowTitle);
     connect(recovery_, &RecoveryKeeper::sheetReplaced, this, &MainWindow::showReplacedSheet);
+    // Every change counts, the cell still being typed included.
+    connect(sheetView_, &SheetView::cellEdited, recovery_, &RecoveryKeeper::noteChange);
+    connect(navigator_, &Navigator::sheetShown, recovery_, &RecoveryKeeper::noteChange);
 }
 
 void MainWindow::connectCommands()
@@ -94,12 +81,7 @@ void MainWindow::connectCommands()
 
 void MainWindow::showReplacedSheet(const RecalculationOutcome &outcome)
 {
-    // Hiding the focused cell moves the focus on: the cell it leaves was not
-    // left by the crew, and the sheet has just been recalculated.
-    const QScopedValueRollback showing(showingSheet_, true);
-    sheetView_->showSheet();
-    warnIfDue(outcome);
-    recovery_->noteChange();
+    navigator_->showSheet(outcome);
 }
 
 void MainWindow::exitProgram()
@@ -139,7 +121,7 @@ void MainWindow::openAbout()
     if (!about_) {
         LoadPictures();
         about_ = new AboutWindow(desktop_, QPixmap(QStringLiteral(":/quorvel/splash.png")), this);
-        addOwnWindow(about_);
+        navigator_->addOwnWindow(about_, Navigator::OnLeaving::Stay);
         about_->move(geometry().center() - about_->rect().center());
     }
     about_->show();
@@ -152,7 +134,7 @@ void MainWindow::openComments()
     // Made afresh from the comment each time; it deletes itself on closing.
     comments_ = new CommentsWindow(document_, this);
     connect(comments_, &CommentsWindow::commentChanged, recovery_, &RecoveryKeeper::noteChange);
-    addOwnWindow(comments_);
+    navigator_->addOwnWindow(comments_, Navigator::OnLeaving::Close);
     comments_->move(geometry().center() - comments_->rect().center());
     comments_->show();
     comments_->activateWindow();
@@ -219,7 +201,6 @@ void MainWindow::buildWindow(double dotsPerInch)
             break;
         }
     }
-    testConditions_->installEventFilter(this);
 
     helpBox_ = new QLabel(helpFrame_);
     helpBox_->setObjectName(QStringLiteral("helpBox"));
@@ -231,7 +212,6 @@ void MainWindow::buildWindow(double dotsPerInch)
     recalculateButton_ = new QPushButton(QStringLiteral("Clc"), client);
     recalculateButton_->setObjectName(QStringLiteral("recalculateButton"));
     recalculateButton_->setGeometry(px(Layout::RecalculateButton));
-    connect(recalculateButton_, &QPushButton::clicked, this, &MainWindow::recalculate);
     focusButton_ = new QPushButton(QStringLiteral("Command1"), client);
     focusButton_->setObjectName(QStringLiteral("focusButton"));
     focusButton_->setGeometry(px(Layout::FocusButton));
@@ -239,23 +219,32 @@ void MainWindow::buildWindow(double dotsPerInch)
     sheetView_ =
         new SheetView(document_.sheet(), {client, projections_, testConditions_}, dotsPerInch);
     connect(sheetView_, &SheetView::cellArrived, this, [this](int cell) { rowHelp_->show(cell); });
-    connect(sheetView_, &SheetView::cellLeft, this, &MainWindow::cellLeft);
-    connect(sheetView_, &SheetView::captionClicked, this, &MainWindow::captionClicked);
-    for (int column = 0; column < ColumnCount; ++column)
-        sheetView_->columnHeading(column)->installEventFilter(this);
     // The client finds its place (maybe in a scroll area) before the crew's
     // first cell takes the focus: moving it afterwards would drop the focus.
     fitClientOnScreen();
-    chainFocusOrder();
+    navigator_ =
+        new Navigator(this, {sheetView_, focusButton_, recalculateButton_, testConditions_},
+                      [this] { return document_.recalculate(); });
+    connect(recalculateButton_, &QPushButton::clicked, navigator_, &Navigator::recalculate);
+    connect(navigator_, &Navigator::activated, this, &MainWindow::runActivationSteps);
+    connect(navigator_, &Navigator::cautionUsageWarningDue, this, [this] {
+        desktop_.showMessage(this, QString::fromUtf8(CautionUsageWarning), ProgramName());
+    });
 }
 
 void MainWindow::fitClientOnScreen()
 {
     const QSize whole = client_->size() + QSize(0, menuBar()->sizeHint().height());
-    const QSize room = screen()->availableGeometry().size();
+    const QRect screenRoom = screen()->availableGeometry();
+    const QSize room = screenRoom.size();
     if (whole.width() <= room.width() && whole.height() <= room.height()) {
         setCentralWidget(client_);
         layout()->setSizeConstraint(QLayout::SetFixedSize);
+        // Centred by the program, wholly on the screen with room for the
+        // frame: left to itself a window manager may put it partly below
+        // the screen's edge. (A Wayland compositor places it its own way.)
+        adjustSize();
+        move(screenRoom.center() - rect().center());
         return;
     }
     // A screen smaller than the window (a laptop at 200 % scaling): the
@@ -276,35 +265,6 @@ void MainWindow::fitClientOnScreen()
             [this](int cell) { scrollArea_->ensureWidgetVisible(sheetView_->cellEdit(cell)); });
 }
 
-void MainWindow::chainFocusOrder()
-{
-    std::vector<QWidget *> order;
-    for (CellEdit *cell : sheetView_->cellsInFocusOrder())
-        order.push_back(cell);
-    order.push_back(focusButton_);
-    order.push_back(recalculateButton_);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i]->installEventFilter(this);
-        if (i + 1 < order.size())
-            setTabOrder(order[i], order[i + 1]);
-    }
-    sheetView_->cellEdit(SideCell::TankCapacity)->setFocus(Qt::OtherFocusReason);
-}
-
-void MainWindow::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        runActivationSteps();
-    }
-}
-
-void MainWindow::addOwnWindow(QWidget *window)
-{
-    activationWatcher_->addOwnWindow(window);
-}
-
 void MainWindow::takeOverFromSplash()
 {
     setEnabled(true);
@@ -312,7 +272,7 @@ void MainWindow::takeOverFromSplash()
     show();
     raise();
     activateWindow();
-    runActivationSteps();
+    navigator_->takeOver();
     // Once the crew can see the window, never over the splash.
     QMetaObject::invokeMethod(recovery_, &RecoveryKeeper::offerLeftCopy, Qt::QueuedConnection);
 }
@@ -322,130 +282,7 @@ void MainWindow::runActivationSteps()
     document_.currentFile().refreshDisplayName();
     setWindowTitle(FromSystemPath(document_.currentFile().activationCaption()));
     rowHelp_->reload();
-    recalculate();
-}
-
-void MainWindow::recalculate()
-{
-    // One recalculation at a time: the focus moves of showing one are no
-    // reason for another.
-    if (showingSheet_)
-        return;
-    showReplacedSheet(document_.recalculate());
-}
-
-void MainWindow::warnIfDue(const RecalculationOutcome &outcome)
-{
-    if (outcome.cautionUsageOutOfRange && !warningQueued_) {
-        // Shown once the event that recalculated is done, never from inside
-        // a change of focus.
-        warningQueued_ = true;
-        QMetaObject::invokeMethod(this, &MainWindow::warnAboutCautionUsage, Qt::QueuedConnection);
-    }
-}
-
-void MainWindow::warnAboutCautionUsage()
-{
-    warningQueued_ = false;
-    desktop_.showMessage(this, QString::fromUtf8(CautionUsageWarning), ProgramName());
-}
-
-void MainWindow::cellLeft(int cell, Qt::FocusReason reason)
-{
-    if (cell == committedCell_)
-        return;
-    if (isFocusMoveBetweenCells(reason))
-        recalculate();
-}
-
-void MainWindow::moveFocus(bool forward)
-{
-    // Recalculate before choosing where to go: typing -99 and Enter in a
-    // can-number cell must land on the gallons cell the recalculation has
-    // just opened, not on a can weight it has just hidden.
-    auto *cell = qobject_cast<CellEdit *>(QApplication::focusWidget());
-    if (cell && cell->window() == this) {
-        recalculate();
-        committedCell_ = cell->cell();
-    }
-    focusNextPrevChild(forward);
-    committedCell_ = -1;
-}
-
-void MainWindow::queueFocusMove(bool forward)
-{
-    QMetaObject::invokeMethod(
-        this, [this, forward] { moveFocus(forward); }, Qt::QueuedConnection);
-}
-
-bool MainWindow::isColumnHeading(const QObject *object) const
-{
-    for (int column = 0; column < ColumnCount; ++column) {
-        if (object == sheetView_->columnHeading(column))
-            return true;
-    }
-    return false;
-}
-
-bool MainWindow::canTakeFocus(const QWidget *widget) const
-{
-    return widget && widget->isVisibleTo(this) && widget->isEnabled();
-}
-
-void MainWindow::captionClicked(int panel)
-{
-    if (panel == GallonsCaption)
-        return;
-    QWidget *target = sheetView_->cellEdit(panel);
-    if (!canTakeFocus(target))
-        target = sheetView_->cellEdit(panel + RowsPerColumn);
-    if (canTakeFocus(target))
-        target->setFocus(Qt::OtherFocusReason);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == testConditions_ || isColumnHeading(watched))) {
-        // A click on the grid's background or a column heading commits the
-        // cell being typed in without moving on to another.
-        focusButton_->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-    if (event->type() != QEvent::KeyPress)
-        return QMainWindow::eventFilter(watched, event);
-
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->matches(QKeySequence::Copy)) {
-        recalculate();
-        return false; // the cell still copies its selection
-    }
-    const bool inCell = qobject_cast<CellEdit *>(watched) != nullptr;
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        queueFocusMove(true);
-        return true;
-    case Qt::Key_Tab:
-        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-            break;
-        moveFocus(!(key->modifiers() & Qt::ShiftModifier));
-        return true;
-    case Qt::Key_Backtab:
-        moveFocus(false);
-        return true;
-    case Qt::Key_Up:
-        if (inCell)
-            queueFocusMove(false);
-        break;
-    case Qt::Key_Down:
-        if (inCell)
-            queueFocusMove(true);
-        break;
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(watched, event);
+    navigator_->recalculate();
 }
 
 } // namespace quorvel

@@ -16,18 +16,18 @@ class QScrollArea;
 namespace quorvel {
 
 class AboutWindow;
-class ActivationWatcher;
 class CellEdit;
 class CommentsWindow;
 class Desktop;
 class FileCommands;
+class Navigator;
 class RecoveryKeeper;
 class SheetView;
 
 // The one main window: the race sheet with its captions, the projections,
-// the Help box and the menu bar. It owns the race document, recalculates
-// when the crew leaves a cell, moves the focus the way a crew types (Enter
-// goes on to the next cell) and shows each cell's help.
+// the Help box and the menu bar. It owns the race document and wires the
+// commands; where the focus goes and when the sheet is recalculated is the
+// Navigator's.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -44,19 +44,12 @@ signals:
     void endRequested();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     // Caption, help texts from the file, then the recalculation: what the
     // window does each time it becomes the program's active window.
     void runActivationSteps();
-    // Windows of the program whose closing hands the activation back here.
-    void addOwnWindow(QWidget *window);
-    // Recalculates, shows the results, and warns about the caution usage
-    // once the current event is done.
-    void recalculate();
     void buildMenu();
     void connectCommands();
     void exitProgram();
@@ -65,17 +58,8 @@ private:
     void print();
     void showProgramHelp();
     void showReplacedSheet(const RecalculationOutcome &outcome);
-    void warnIfDue(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
     void fitClientOnScreen();
-    void chainFocusOrder();
-    void moveFocus(bool forward);
-    void queueFocusMove(bool forward);
-    void cellLeft(int cell, Qt::FocusReason reason);
-    void captionClicked(int panel);
-    void warnAboutCautionUsage();
-    [[nodiscard]] bool canTakeFocus(const QWidget *widget) const;
-    [[nodiscard]] bool isColumnHeading(const QObject *object) const;
 
     Desktop &desktop_;
     ProgramFolders folders_;
@@ -89,7 +73,7 @@ private:
     QPushButton *recalculateButton_ = nullptr;
     QPushButton *focusButton_ = nullptr;
     SheetView *sheetView_ = nullptr;
-    ActivationWatcher *activationWatcher_ = nullptr;
+    Navigator *navigator_ = nullptr;
     std::unique_ptr<RowHelp> rowHelp_;
     FileCommands *fileCommands_ = nullptr;
     RecoveryKeeper *recovery_ = nullptr;
@@ -97,11 +81,6 @@ private:
     QPointer<AboutWindow> about_;
     QString programFolder_;
     bool ending_ = false;
-    // The cell already recalculated for by the focus move that is leaving it.
-    int committedCell_ = -1;
-    bool warningQueued_ = false;
-    bool showingSheet_ = false;
-    bool shownBefore_ = false;
 };
 
 } // namespace quorvel

@@ -47,8 +47,10 @@ CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
     auto *edit = new CellEdit(cell, container);
     edit->setGeometry(rect);
     cells_[static_cast<std::size_t>(cell)] = edit;
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, cell](const QString &text) { sheet_.setText(cell, text.toStdString()); });
+    connect(edit, &QLineEdit::textEdited, this, [this, cell](const QString &text) {
+        sheet_.setText(cell, text.toStdString());
+        emit cellEdited(cell);
+    });
     connect(edit, &CellEdit::arrived, this, &SheetView::cellArrived);
     connect(edit, &CellEdit::left, this, &SheetView::cellLeft);
     return edit;

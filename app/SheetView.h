@@ -48,6 +48,8 @@ public:
 
 signals:
     void cellArrived(int cell);
+    // The crew typed into the cell; the sheet already holds the text.
+    void cellEdited(int cell);
     void cellLeft(int cell, Qt::FocusReason reason);
     void captionClicked(int panel);
 

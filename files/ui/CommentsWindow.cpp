@@ -3,12 +3,10 @@
 #include "RaceDocument.h"
 #include "Twips.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
-#include <QWindow>
 
 namespace quorvel {
 namespace {
@@ -89,27 +87,12 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
         emit commentChanged();
     });
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
-    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
-            &CommentsWindow::focusWindowChanged);
 }
 
 void CommentsWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     text_->setFocus(Qt::ActiveWindowFocusReason);
-}
-
-void CommentsWindow::focusWindowChanged(QWindow *window)
-{
-    if (window && window == windowHandle()) {
-        becameActive_ = true;
-        return;
-    }
-    // No focus window: another application took over; the window stays.
-    // Until it has been active once, a late focus change of the window that
-    // opened it is no sign of the crew leaving.
-    if (window && becameActive_ && isVisible())
-        close();
 }
 
 } // namespace quorvel

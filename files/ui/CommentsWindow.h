@@ -28,9 +28,9 @@ private:
 };
 
 // Where the crew reads and edits the comment kept with the race. Every change
-// goes into the race at once, so closing needs nothing more. It closes on OK
-// and when the crew goes to another window of the program, but stays when
-// the crew switches to another application.
+// goes into the race at once, so closing needs nothing more. It closes on OK;
+// the main window's navigator closes it when the crew goes to another window
+// of the program.
 class CommentsWindow : public QWidget
 {
     Q_OBJECT
@@ -47,11 +47,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void focusWindowChanged(QWindow *window);
-
     RaceDocument &document_;
     CommentEdit *text_;
-    bool becameActive_ = false;
 };
 
 } // namespace quorvel
