@@ -140,7 +140,11 @@ void MainWindow::openComments()
     comments_->activateWindow();
 }
 
-MainWindow::~MainWindow() = default;
+// The navigator goes first: it watches widgets that go with the window.
+MainWindow::~MainWindow()
+{
+    delete navigator_;
+}
 
 void MainWindow::buildMenu()
 {

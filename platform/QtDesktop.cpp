@@ -1,5 +1,7 @@
 #include "QtDesktop.h"
 
+#include "ModalBox.h"
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
@@ -65,7 +67,7 @@ void QtDesktop::showMessage(QWidget *parent, const QString &text, const QString 
 {
     QMessageBox box(QMessageBox::NoIcon, title, withBreakOpportunities(text), QMessageBox::Ok,
                     parent);
-    box.exec();
+    RunModalBox(box);
     giveFocusBack(parent);
 }
 
@@ -76,7 +78,7 @@ int ask(QWidget *parent, const QString &text, const QString &title,
         QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
-    const int answer = box.exec();
+    const int answer = RunModalBox(box);
     giveFocusBack(parent);
     return answer;
 }

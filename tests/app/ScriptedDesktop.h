@@ -34,9 +34,11 @@ public:
         QString seen; // what onPrint looked at while the page was printed
     };
 
-    void showMessage(QWidget *, const QString &text, const QString &title) override
+    void showMessage(QWidget *parent, const QString &text, const QString &title) override
     {
         messages.append({text, title});
+        if (showWith)
+            showWith(parent, text, title);
     }
 
     Answer askYesNoCancel(QWidget *, const QString &text, const QString &title) override
@@ -101,6 +103,7 @@ public:
     // A real printer and a real program start, for the tests that look at
     // what came out; without them every page prints and no program starts.
     std::function<PrintResult(QWidget *)> printWith;
+    std::function<void(QWidget *, const QString &, const QString &)> showWith;
     std::function<bool(const QString &, const QStringList &)> startWith;
 };
 

@@ -192,7 +192,10 @@ private slots:
     {
         int width = 0;
         QTimer::singleShot(0, [&width] {
-            QWidget *box = QApplication::activeModalWidget();
+            QWidget *box = nullptr; // the box, which the toolkit does not count as modal
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (qobject_cast<QMessageBox *>(widget) && widget->isVisible())
+                    box = widget;
             width = box->frameGeometry().width();
             box->close();
         });
