@@ -20,7 +20,7 @@ DEB_PACKAGES := dpkg-dev file
 # window; a CUPS scheduler and pdftoppm for printing; the desktop entry and
 # AppStream validators and lintian for the package.
 TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
-                 libclang-rt-14-dev xvfb xauth openbox xdotool x11-utils imagemagick \
+                 libclang-rt-dev xvfb xauth openbox xdotool x11-utils imagemagick \
                  cups cups-client poppler-utils desktop-file-utils appstream lintian
 
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
@@ -60,9 +60,9 @@ run:
 	    echo "    xvfb-run -a $(BUILD_DIR)/bin/quorvel"; \
 	    echo "or recalculate a race in the terminal:"; \
 	    echo "    $(BUILD_DIR)/bin/quorvel-calc $(BUILD_DIR)/bin/lqrfiles/worked-example.lqr"; \
-	    exit 1; \
+	else \
+	    $(BUILD_DIR)/bin/quorvel; \
 	fi
-	$(BUILD_DIR)/bin/quorvel
 
 test:
 	$(call install-missing,$(TEST_PACKAGES))
