@@ -1,27 +1,33 @@
 # The ways in: `make run`, `make test`, `make deb` and `make install`. Each
 # installs the Debian packages it needs that are missing first, so it works on
-# a fresh Debian 12 machine. Run make as yourself: it calls sudo for the
-# packages only, and only when you are not root.
+# a fresh Debian 12 or 13 machine; no package name below may carry a version
+# that only one of them has. Run make as yourself: it calls sudo for the packages
+# only, and only when you are not root.
 
 BUILD_DIR ?= build
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Building and running the window: the compiler and build tools, Qt 6 (its
-# xcb platform plugin comes with qt6-base-dev), libgl-dev and CUPS for
-# printing, the fonts the window's layout was fitted with, and xdg-utils so
-# Help > Program Help can open the manual in the desktop's viewer.
-RUN_PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev libcups2-dev \
-                fonts-dejavu-core fonts-liberation2 xdg-utils
+# xcb platform plugin comes with qt6-base-dev, the Wayland one with
+# qt6-wayland), libgl-dev and CUPS for printing, the fonts the window's layout
+# was fitted with, and xdg-utils so Help > Program Help can open the manual in
+# the desktop's viewer.
+RUN_PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev \
+                libcups2-dev fonts-dejavu-core fonts-liberation2 xdg-utils
 # Making the .deb: dpkg-shlibdeps works out its dependencies, with `file`.
 DEB_PACKAGES := dpkg-dev file
 # The tests on top: Google Benchmark for the benchmarks; clang with its
-# sanitizer and libFuzzer runtimes for the fuzz smoke runs; a virtual X server,
-# openbox, xdotool, xprop and ImageMagick to drive and photograph the real
-# window; a CUPS scheduler and pdftoppm for printing; the desktop entry and
-# AppStream validators and lintian for the package.
+# sanitizer and libFuzzer runtimes for the fuzz smoke runs (libclang-rt-dev
+# follows each release's clang); a virtual X server, openbox, xdotool, xprop
+# and ImageMagick to drive and photograph the real window, and the sway
+# compositor with wtype, grim and jq to do the same on Wayland; a CUPS
+# scheduler and pdftoppm for printing; a session bus with the AT-SPI registry
+# and pyatspi to read the window as a screen reader does; the desktop entry
+# and AppStream validators and lintian for the package.
 TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
                  libclang-rt-dev xvfb xauth openbox xdotool x11-utils imagemagick \
-                 cups cups-client poppler-utils desktop-file-utils appstream lintian
+                 sway wtype grim jq cups cups-client poppler-utils dbus at-spi2-core python3-pyatspi \
+                 desktop-file-utils appstream lintian
 
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
 PACKAGE_TARGETS := $(PROGRAM_TARGETS) quorvel_package_docs
@@ -54,6 +60,7 @@ run:
 	$(call install-missing,$(RUN_PACKAGES))
 	$(configure)
 	cmake --build $(BUILD_DIR) --target $(PROGRAM_TARGETS)
+	@# Without a display the build is still a success: say how to go on.
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
 	    echo "Quorvel is built, but this machine has no display to show its window on"; \
 	    echo "(DISPLAY and WAYLAND_DISPLAY are not set). Run it under a virtual X server:"; \
