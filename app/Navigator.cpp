@@ -123,15 +123,17 @@ QWidget *Navigator::nextStop(QWidget *from, bool forward) const
 
 void Navigator::moveFocus(bool forward)
 {
-    QWidget *from = QApplication::focusWidget();
-    if (!from || from->window() != mainWindow_)
+    // The main window's own focus, not the application's: while the splash
+    // is up the main window takes keys without being the active window.
+    QWidget *from = mainWindow_->focusWidget();
+    if (!from)
         return;
     // Recalculate before choosing where to go: the recalculation opens and
     // closes the cells the move passes over.
     const bool fromCell = qobject_cast<CellEdit *>(from) != nullptr;
     if (fromCell)
         recalculate();
-    QWidget *to = nextStop(QApplication::focusWidget(), forward);
+    QWidget *to = nextStop(mainWindow_->focusWidget(), forward);
     if (!to)
         return;
     const QScopedValueRollback moving(step_, fromCell ? Step::MovingOn : step_);

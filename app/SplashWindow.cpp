@@ -6,7 +6,9 @@
 #include "Twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QWindow>
 
 namespace quorvel {
 namespace {
@@ -65,6 +67,17 @@ void SplashWindow::moveToCentre()
 {
     if (centre_)
         move(centre_->frameGeometry().center() - rect().center());
+}
+
+bool SplashWindow::event(QEvent *event)
+{
+    // The main window takes input while the splash is up. A Wayland
+    // compositor gives the keyboard to the newest window, the splash, so
+    // what the crew types goes on to the main window's focused cell.
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (key && centre_ && centre_->windowHandle())
+        return QCoreApplication::sendEvent(centre_->windowHandle(), event);
+    return QWidget::event(event);
 }
 
 bool SplashWindow::eventFilter(QObject *watched, QEvent *event)

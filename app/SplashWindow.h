@@ -17,13 +17,15 @@ public:
     explicit SplashWindow(int shownMilliseconds = ShownMilliseconds, QWidget *parent = nullptr);
 
     // Keeps the splash centred on the window, also once the window manager
-    // has moved that window to where it places it.
+    // has moved that window to where it places it. Keys that reach the
+    // splash go on to that window.
     void centreOn(QWidget *window);
 
 signals:
     void finished();
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "ModalBox.h"
 #include "ScriptedDesktop.h"
+#include "SplashWindow.h"
 #include "WorkedExample.h"
 
 #include <QApplication>
@@ -255,6 +256,24 @@ private slots:
         QVERIFY(contrast(cell(6), &greyed) >= 4.5);
         contrast(cell(7), &field);
         QVERIFY(greyed != field); // still plainly not a field to type into
+    }
+
+    void keysOnTheSplashGoToTheSheet()
+    {
+        // A Wayland compositor gives the keyboard to the splash; the crew
+        // types into the main window all the same.
+        auto *splash = new SplashWindow(60000);
+        splash->centreOn(window_.get());
+        splash->show();
+        splash->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(splash));
+        QTest::keyClicks(splash, QStringLiteral("5"));
+        QTest::keyClick(splash, Qt::Key_Return);
+        QTest::keyClicks(splash, QStringLiteral("6"));
+        splash->close();
+        QCOMPARE(cell(132)->text(), QStringLiteral("5"));
+        QCOMPARE(cell(133)->text(), QStringLiteral("6"));
+        QCOMPARE(window_->focusWidget(), cell(133));
     }
 
     void clientScrollsOnlyOnASmallScreen()
