@@ -161,9 +161,11 @@ def main():
     # The splash has gone once the main window's first cell has the keyboard.
     if not until("the program on the accessibility bus", lambda: program() is not None):
         return 1
-    if not until("the first cell focused",
-                 lambda: focused_cell_name(main_window_objects()) == "Tank Capacity, gals"):
+    if not until("a cell focused", lambda: focused_cell_name(main_window_objects()) is not None):
         return 1
+    first = focused_cell_name(main_window_objects())
+    if first != "Tank Capacity, gals":
+        fail(f"the first cell is announced as {first!r}")
 
     check_others(check_cells(help_texts, after=False))
 
