@@ -48,8 +48,10 @@ void CellEdit::setRequiredMissing(bool missing)
 
 void CellEdit::setTypable(bool typable)
 {
-    if (typable == isEnabled())
+    // Its own flag, not isEnabled(): a greyed window would grey every cell.
+    if (typable == typable_)
         return;
+    typable_ = typable;
     setReadOnly(!typable);
     setEnabled(typable);
     describe();
@@ -70,7 +72,7 @@ void CellEdit::describe()
         parts << RequiredMissingNote;
     if (contradicts_)
         parts << ContradictionNote;
-    if (!isEnabled())
+    if (!typable_)
         parts << NotTypableNote;
     if (!help_.isEmpty())
         parts << help_;

@@ -54,6 +54,7 @@ private:
     int cell_;
     bool contradicts_ = false;
     bool requiredMissing_ = false;
+    bool typable_ = true;
     QString help_;
     // The focus came with a mouse press, which places the caret after it.
     bool arrivingByClick_ = false;
