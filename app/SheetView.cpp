@@ -20,8 +20,9 @@ QString FromView(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-} // namespace
-
+// A cell's name as the crew says it, from the words its captions show: a
+// side field by its caption ("Tank Capacity, gals"), a grid cell by its row
+// and column ("Can Wt Before, lbs, 2nd Pit"). Screen readers announce it.
 QString SpokenName(int cell)
 {
     if (IsSideCell(cell))
@@ -30,6 +31,8 @@ QString SpokenName(int cell)
     return FromView(RowCaption(row)) + QStringLiteral(", ") +
            FromView(ColumnHeading(cell / RowsPerColumn));
 }
+
+} // namespace
 
 SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dotsPerInch)
     : QObject(containers.window), sheet_(sheet)

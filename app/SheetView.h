@@ -16,11 +16,6 @@ class CaptionPanel;
 class CellEdit;
 class RowHelp;
 
-// A cell's name as the crew says it, from the words its captions show: a
-// side field by its caption ("Tank Capacity, gals"), a grid cell by its row
-// and column ("Can Wt Before, lbs, 2nd Pit"). Screen readers announce it.
-[[nodiscard]] QString SpokenName(int cell);
-
 // The race sheet's widgets: the 124 cells on screen, their caption panels
 // and the column headings, placed from the layout tables. It brings the
 // widgets up to date with the sheet, touching only what changed, and hands

@@ -125,7 +125,7 @@ def check_cells(help_texts, after):
     found = main_window_objects()
     texts = [o for o in found if o.getRoleName() == "text"]
     for cell, name, *expected in CELLS:
-        notes, (having, lacking) = (expected[2], expected[3]) if after else (expected[0], expected[1])
+        notes, (having, lacking) = expected[2:] if after else expected[:2]
         description = " ".join(notes + [help_texts[cell]])
         where = f"cell {cell} {'after typing' if after else 'at start'}"
         named = [t for t in texts if t.name == name]
@@ -143,7 +143,8 @@ def check_cells(help_texts, after):
 
 def check_others(found):
     for name, description, role in OTHERS:
-        matches = [o for o in found if o.name == name and o.getRoleName() == (role or o.getRoleName())
+        matches = [o for o in found if o.name == name
+                   and o.getRoleName() == (role or o.getRoleName())
                    and (description is None or o.description == description)]
         if role is None and matches:
             fail(f"an internal name is announced: {name!r}")
