@@ -1,5 +1,7 @@
 #include "CaptionPanel.h"
 
+#include "CellEdit.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 
@@ -36,6 +38,8 @@ void CaptionPanel::setMissingInput(bool missing)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, missing ? MissingInputMagenta : QColor(Qt::black));
     setPalette(colours);
+    // The colour in words, for a screen reader reading the captions.
+    setAccessibleDescription(missing ? CellEdit::RequiredMissingNote : QString());
 }
 
 void CaptionPanel::mousePressEvent(QMouseEvent *event)

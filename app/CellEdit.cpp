@@ -1,6 +1,7 @@
 #include "CellEdit.h"
 
 #include <QFocusEvent>
+#include <QStringList>
 
 #include <utility>
 
@@ -34,6 +35,51 @@ void CellEdit::setContradicts(bool contradicts)
     colours.setColor(QPalette::Active, QPalette::Text, text);
     colours.setColor(QPalette::Inactive, QPalette::Text, text);
     setPalette(colours);
+    describe();
+}
+
+void CellEdit::setRequiredMissing(bool missing)
+{
+    if (missing == requiredMissing_)
+        return;
+    requiredMissing_ = missing;
+    describe();
+}
+
+void CellEdit::setTypable(bool typable)
+{
+    // Its own flag, not isEnabled(): a greyed window would grey every cell.
+    if (typable == typable_)
+        return;
+    typable_ = typable;
+    setReadOnly(!typable);
+    setEnabled(typable);
+    describe();
+}
+
+void CellEdit::setHelp(const QString &help)
+{
+    if (help == help_)
+        return;
+    help_ = help;
+    describe();
+}
+
+void CellEdit::describe()
+{
+    QStringList parts;
+    if (requiredMissing_)
+        parts << RequiredMissingNote;
+    if (contradicts_)
+        parts << ContradictionNote;
+    if (!typable_)
+        parts << NotTypableNote;
+    if (!help_.isEmpty())
+        parts << help_;
+    const QString description = parts.join(QLatin1Char(' '));
+    // An unchanged description is not news to a screen reader.
+    if (description != accessibleDescription())
+        setAccessibleDescription(description);
 }
 
 void CellEdit::selectForOvertyping()

@@ -55,6 +55,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     buildMenu();
     buildWindow(logicalDpiY());
     rowHelp_ = std::make_unique<RowHelp>(HelpFilePath(programFolder), helpBox_);
+    sheetView_->describeWith(*rowHelp_);
 
     PrepareDataFolder(folders_);
     document_.readSettings();
@@ -216,9 +217,15 @@ void MainWindow::buildWindow(double dotsPerInch)
     recalculateButton_ = new QPushButton(QStringLiteral("Clc"), client);
     recalculateButton_->setObjectName(QStringLiteral("recalculateButton"));
     recalculateButton_->setGeometry(px(Layout::RecalculateButton));
+    recalculateButton_->setAccessibleName(QStringLiteral("Clc, recalculate"));
     focusButton_ = new QPushButton(QStringLiteral("Command1"), client);
     focusButton_->setObjectName(QStringLiteral("focusButton"));
     focusButton_->setGeometry(px(Layout::FocusButton));
+    // Out of sight, but a stop of the focus order: a screen reader says
+    // where the crew is, never the button's internal text.
+    focusButton_->setAccessibleName(QStringLiteral("End of the sheet"));
+    focusButton_->setAccessibleDescription(
+        QStringLiteral("The sheet is recalculated. Enter goes on to Clc, then to the first cell."));
 
     sheetView_ =
         new SheetView(document_.sheet(), {client, projections_, testConditions_}, dotsPerInch);

@@ -3,6 +3,7 @@
 #include "CaptionPanel.h"
 #include "CellEdit.h"
 #include "MainWindowLayout.h"
+#include "RowHelp.h"
 #include "SheetLabels.h"
 
 #include <QApplication>
@@ -11,6 +12,27 @@
 namespace quorvel {
 
 namespace Layout = MainWindowLayout;
+
+namespace {
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A cell's name as the crew says it, from the words its captions show: a
+// side field by its caption ("Tank Capacity, gals"), a grid cell by its row
+// and column ("Can Wt Before, lbs, 2nd Pit"). Screen readers announce it.
+QString SpokenName(int cell)
+{
+    if (IsSideCell(cell))
+        return FromView(SideCellCaption(cell));
+    const auto row = static_cast<Row>(cell % RowsPerColumn);
+    return FromView(RowCaption(row)) + QStringLiteral(", ") +
+           FromView(ColumnHeading(cell / RowsPerColumn));
+}
+
+} // namespace
 
 SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dotsPerInch)
     : QObject(containers.window), sheet_(sheet)
@@ -24,10 +46,7 @@ SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dots
         addCell(field.cell, container, px(field.field));
     }
     for (int column = 0; column < ColumnCount; ++column) {
-        auto *heading =
-            new QLabel(QString::fromUtf8(ColumnHeading(column).data(),
-                                         static_cast<qsizetype>(ColumnHeading(column).size())),
-                       containers.testConditions);
+        auto *heading = new QLabel(FromView(ColumnHeading(column)), containers.testConditions);
         heading->setObjectName(QStringLiteral("heading%1").arg(column));
         heading->setAlignment(Qt::AlignCenter);
         heading->setGeometry(px(Layout::ColumnHeading(column)));
@@ -46,6 +65,7 @@ CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
 {
     auto *edit = new CellEdit(cell, container);
     edit->setGeometry(rect);
+    edit->setAccessibleName(SpokenName(cell));
     cells_[static_cast<std::size_t>(cell)] = edit;
     connect(edit, &QLineEdit::textEdited, this, [this, cell](const QString &text) {
         sheet_.setText(cell, text.toStdString());
@@ -58,10 +78,7 @@ CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
 
 void SheetView::addCaption(int panel, QWidget *container, const QRect &rect)
 {
-    const std::string_view caption = PanelCaption(panel);
-    auto *label = new CaptionPanel(
-        panel, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-        container);
+    auto *label = new CaptionPanel(panel, FromView(PanelCaption(panel)), container);
     label->setGeometry(rect);
     captions_[static_cast<std::size_t>(panel)] = label;
     connect(label, &CaptionPanel::clicked, this, &SheetView::captionClicked);
@@ -97,11 +114,15 @@ void SheetView::showCell(CellEdit &edit) const
     const Cell &cell = sheet_.cell(edit.cell());
     // Enable before showing and showing before hiding, so a cell that
     // holds the focus is never hidden while its neighbour still could be.
-    if (cell.enabled != edit.isEnabled())
-        edit.setEnabled(cell.enabled);
+    edit.setTypable(cell.enabled);
     if (cell.visible != !edit.isHidden())
         edit.setVisible(cell.visible);
     edit.setContradicts(cell.colour == TextColour::LightMagenta);
+    // Only the side fields have a caption of their own to turn magenta.
+    edit.setRequiredMissing(IsSideCell(edit.cell()) &&
+                            sheet_.captionColour(edit.cell()) == CaptionColour::Magenta);
+    if (help_)
+        edit.setHelp(help_->text(edit.cell()));
     // Rewriting an unchanged text would drop the crew's selection.
     const QString text = QString::fromStdString(cell.text);
     if (text != edit.text()) {

@@ -14,6 +14,7 @@ namespace quorvel {
 
 class CaptionPanel;
 class CellEdit;
+class RowHelp;
 
 // The race sheet's widgets: the 124 cells on screen, their caption panels
 // and the column headings, placed from the layout tables. It brings the
@@ -41,6 +42,10 @@ public:
     // Cells in focus order: the side fields, then the grid column by column.
     [[nodiscard]] std::vector<CellEdit *> cellsInFocusOrder() const;
 
+    // Each cell's help becomes its description for a screen reader, brought
+    // up to date with the rest at each showSheet.
+    void describeWith(const RowHelp &help) { help_ = &help; }
+
     // Brings every widget up to date with the sheet in one pass. A focused
     // cell that can no longer take the focus hands it on once, to where the
     // new state leads.
@@ -59,6 +64,7 @@ private:
     void showCell(CellEdit &edit) const;
 
     RaceSheet &sheet_;
+    const RowHelp *help_ = nullptr;
     std::array<CellEdit *, CellCount> cells_{};
     std::array<CaptionPanel *, CellCount> captions_{};
     std::array<QLabel *, ColumnCount> headings_{};
