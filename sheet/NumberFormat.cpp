@@ -19,15 +19,31 @@ struct FifteenDigits
     int exponent = 0;
 };
 
-// The first `count` significant digits of magnitude, correctly rounded, as
-// "d.ddd...e±x".
+// The first `count` significant digits of magnitude, correctly rounded,
+// and the power of ten of the first of them. The digits are kept in the
+// buffer given.
+struct Scientific
+{
+    std::string_view digits;
+    int exponent = 0;
+};
+
 template <std::size_t Size>
-std::string_view scientific(double magnitude, int count, std::array<char, Size> &buffer)
+Scientific scientific(double magnitude, int count, std::array<char, Size> &buffer)
 {
     const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
                                    std::chars_format::scientific, count - 1)
                          .ptr;
-    return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
+    // "d.ddd...e-xx": the digits with a point after the first, then the
+    // exponent, whose sign to_chars always writes. The first digit moves
+    // onto the point, so that the digits read on without it.
+    const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+    const std::size_t e = text.find('e');
+    buffer[1] = buffer[0];
+    Scientific result{text.substr(1, e - 1)};
+    const std::size_t exponent = text[e + 1] == '+' ? e + 2 : e + 1;
+    std::from_chars(text.data() + exponent, text.data() + text.size(), result.exponent);
+    return result;
 }
 
 FifteenDigits fifteenDigits(double magnitude)
@@ -35,27 +51,19 @@ FifteenDigits fifteenDigits(double magnitude)
     if (magnitude == 0)
         return {};
     std::array<char, 32> buffer;
-    const std::string_view text = scientific(magnitude, 17, buffer);
-    // "d.dddddddddddddddde-xx": the first digit, the point, sixteen digits.
+    const Scientific seventeen = scientific(magnitude, 17, buffer);
     FifteenDigits result;
-    for (const char c : text.substr(0, 16)) {
-        if (c != '.')
-            result.digits = result.digits * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    // Then "e", the exponent's sign and its digits.
-    std::from_chars(text.data() + 20, text.data() + text.size(), result.exponent);
-    if (text[19] == '-')
-        result.exponent = -result.exponent;
+    result.exponent = seventeen.exponent;
+    std::from_chars(seventeen.digits.data(), seventeen.digits.data() + 15, result.digits);
 
     // The 16th and 17th digits decide, except when they read 50: that may be
     // an exact half, or a value just below one whose 17 digits rounded up.
     // Then the 16th digit of the exact value decides; a double never has more
     // than 767 significant digits.
-    char sixteenth = text[16];
-    if (text[16] == '5' && text[17] == '0') {
-        std::array<char, 800> exact;
-        sixteenth = scientific(magnitude, 767, exact)[16];
-    }
+    const std::string_view beyond = seventeen.digits.substr(15);
+    std::array<char, 800> exact;
+    const char sixteenth =
+        beyond == "50" ? scientific(magnitude, 767, exact).digits[15] : beyond[0];
     if (sixteenth >= '5' && ++result.digits == SmallestFifteenDigits * 10) {
         result.digits = SmallestFifteenDigits;
         ++result.exponent;
