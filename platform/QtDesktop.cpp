@@ -1,5 +1,7 @@
 #include "QtDesktop.h"
 
+#include "SystemPath.h"
+
 #include "ModalBox.h"
 
 #include <QApplication>
@@ -242,11 +244,12 @@ std::future<int> watchEnd(pid_t program)
 
 bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
 {
-    std::vector<QByteArray> words{QFile::encodeName(program)};
+    // A path among them goes back as the bytes it was made of.
+    std::vector<std::string> words{ToSystemPath(program)};
     for (const QString &argument : arguments)
-        words.push_back(QFile::encodeName(argument));
+        words.push_back(ToSystemPath(argument));
     std::vector<char *> argv;
-    for (QByteArray &word : words)
+    for (std::string &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
