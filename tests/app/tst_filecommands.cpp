@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("read-only folder") << "race" << 0 << true << refused;
         QTest::newRow("writable file, read-only folder") << "race" << 0644 << true << "";
         QTest::newRow("full disk") << "race" << 0644 << false << "File too large";
+        QTest::newRow("full disk, new name") << "race" << 0 << false << "File too large";
+        QTest::newRow("missing folder") << "gone/race" << 0 << false << "No such file";
         QTest::newRow("folder as target") << "2003" << 0 << false << "Is a directory";
         QTest::newRow("240-byte name") << QString(240, 'n') << 0644 << false << "";
         QTest::newRow("256-byte name") << QString(256, 'n') << 0 << false << "name too long";
@@ -155,6 +157,7 @@ private slots:
         QVERIFY(!mode || ::chmod(QFile::encodeName(path), mode_t(mode)) == 0);
         const QByteArray before = readAll(path);
         const int modeBefore = modeOf(path);
+        const bool fileThere = QFileInfo(path).isFile();
         const QDir folder = QFileInfo(path).dir();
         QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
         if (reason.isEmpty() && !files.contains(name))
@@ -165,7 +168,8 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &fileSize);
         const rlimit saved = fileSize;
         // A file size limit fails the write as a full disk does, also for root.
-        fileSize.rlim_cur = QTest::currentDataTag() == QString("full disk") ? 64 : saved.rlim_cur;
+        const bool full = QString(QTest::currentDataTag()).startsWith("full disk");
+        fileSize.rlim_cur = full ? 64 : saved.rlim_cur;
         std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &fileSize);
         ::chmod(QFile::encodeName(folder.path()), readOnlyFolder ? 0555 : 0755);
@@ -184,8 +188,88 @@ private slots:
         QVERIFY(desktop_->messages[0].text.contains(path));
         QVERIFY2(desktop_->messages[0].text.contains(reason),
                  qPrintable(desktop_->messages[0].text));
+        QCOMPARE(desktop_->messages[0].text.contains("The file that was there is unchanged"),
+                 fileThere);
         QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
                  data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+    }
+
+    // Save keeps links as links: every name of a hard-linked race sees the
+    // new race, and a symbolic link keeps pointing at the file it names,
+    // which is made when it is not there. A save that fails leaves every
+    // name with the race that was there.
+    void linksKept_data()
+    {
+        QTest::addColumn<QStringList>("links"); // "name=target" symbolic, "name:file" hard
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("sameRace"); // the names that then hold the saved race
+        QTest::addColumn<QString>("reason");       // in the box; empty: saved
+        QTest::newRow("hard link")
+            << QStringList{"2003/other:race"} << "race" << QStringList{"race", "2003/other"} << "";
+        QTest::newRow("hard link, other name") << QStringList{"2003/other:race"} << "2003/other"
+                                               << QStringList{"race", "2003/other"} << "";
+        QTest::newRow("hard link, full disk")
+            << QStringList{"2003/other:race"} << "race" << QStringList{} << "File too large";
+        QTest::newRow("symbolic link")
+            << QStringList{"link=race"} << "link" << QStringList{"link", "race"} << "";
+        QTest::newRow("dangling symbolic link")
+            << QStringList{"link=2003/new"} << "link" << QStringList{"link", "2003/new"} << "";
+        QTest::newRow("chain of links, the last dangling")
+            << QStringList{"link=2003/next", "2003/next=last"} << "link"
+            << QStringList{"link", "2003/last"} << "";
+        QTest::newRow("symbolic link to a hard link")
+            << QStringList{"2003/other:race", "link=2003/other"} << "link"
+            << QStringList{"link", "race", "2003/other"} << "";
+        QTest::newRow("dangling link into no folder")
+            << QStringList{"link=gone/race"} << "link" << QStringList{} << "No such file";
+        QTest::newRow("link to itself")
+            << QStringList{"link=link"} << "link" << QStringList{} << "Too many levels";
+    }
+    void linksKept()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, sameRace);
+        QFETCH(QString, reason);
+        QFile race(data("race"));
+        QVERIFY(race.open(QIODevice::WriteOnly) && race.write("as it was\r\n") > 0);
+        race.close();
+        // Link targets as written: relative to the link's own folder.
+        for (const QString &link : links) {
+            const QStringList hard = link.split(':');
+            const QStringList symbolic = link.split('=');
+            QVERIFY(hard.size() == 2 ? ::link(QFile::encodeName(data(hard[1])),
+                                              QFile::encodeName(data(hard[0]))) == 0
+                                     : ::symlink(QFile::encodeName(symbolic[1]),
+                                                 QFile::encodeName(data(symbolic[0]))) == 0);
+        }
+        document_->setComment("changed");
+        desktop_->fileChoices = {data(chosen)};
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        const rlimit saved = fileSize;
+        fileSize.rlim_cur = reason == "File too large" ? 64 : saved.rlim_cur;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        const bool written = commands_->saveAs();
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(written, reason.isEmpty());
+        for (const QString &link : links) {
+            const QString name = link.section(QRegularExpression("[:=]"), 0, 0);
+            QVERIFY2(QFileInfo(data(name)).isSymLink() == link.contains('='), qPrintable(name));
+        }
+        for (const QString &name : sameRace)
+            QVERIFY2(readAll(data(name)).endsWith("changed\r\n-9999\r\n"), qPrintable(name));
+        const QStringList left = QDir(data("")).entryList(QDir::Hidden | QDir::Files) +
+                                 QDir(data("2003")).entryList(QDir::Hidden | QDir::Files);
+        QVERIFY2(!left.join(' ').contains(".quorvel-"), qPrintable(left.join(' ')));
+        if (reason.isEmpty())
+            return;
+        QCOMPARE(readAll(data("race")), "as it was\r\n");
+        QVERIFY2(desktop_->messages.value(0).text.contains(reason),
+                 qPrintable(desktop_->messages.value(0).text));
+        QCOMPARE(document_->currentFile().path(), data("start.lqr").toStdString());
     }
 
     void longNameFitsTheScreen()
