@@ -3,9 +3,11 @@
 // and the real desktop's message box. A name typed with quotes into the real
 // file dialog is the race day script's (tests/e2e).
 
+#include "CommentsWindow.h"
 #include "FileCommands.h"
 #include "QtDesktop.h"
 #include "ScriptedDesktop.h"
+#include "SystemPath.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -270,6 +272,103 @@ private slots:
         QVERIFY2(desktop_->messages.value(0).text.contains(reason),
                  qPrintable(desktop_->messages.value(0).text));
         QCOMPARE(document_->currentFile().path(), data("start.lqr").toStdString());
+    }
+
+    // A race opened cut says so, and the file it came from is replaced with
+    // the shortened race only when the crew says so, under any of its names.
+    void openedCut_data()
+    {
+        QTest::addColumn<QString>("steps"); // save, saveAs:NAME, new, exit:NAME
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("asked"); // before replacing the file
+        QTest::addColumn<bool>("replaced");
+        const int yes = int(Answer::Yes);
+        const int no = int(Answer::No);
+        QTest::newRow("Save, No") << "save" << QList{no} << true << false;
+        QTest::newRow("Save, Yes, Save") << "save save" << QList{yes} << true << true;
+        QTest::newRow("Save As the same file") << "saveAs:cut" << QList{no} << true << false;
+        QTest::newRow("Save As another name of it")
+            << "saveAs:2003/same" << QList{no} << true << false;
+        QTest::newRow("Save As another file, Save")
+            << "saveAs:other save" << QList<int>{} << false << false;
+        QTest::newRow("Exit, Yes, No") << "exit:cut" << QList{yes, no} << true << false;
+        QTest::newRow("New, Save As the same file")
+            << "new saveAs:cut" << QList{no} << false << true;
+    }
+    void openedCut()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, asked);
+        QFETCH(bool, replaced);
+        QByteArray race = "DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n";
+        race += QByteArray(CellCount, '\n') + "-9999\r\n";
+        QFile cut(data("cut"));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(race) == race.size());
+        cut.close();
+        QVERIFY(::link(QFile::encodeName(data("cut")), QFile::encodeName(data("2003/same"))) == 0);
+        desktop_->fileChoices = {data("cut")};
+        commands_->open();
+        QCOMPARE(caption_, "Quorvel  [ CUT ]");
+        QCOMPARE(desktop_->messages.size(), 1);
+        QVERIFY(
+            desktop_->messages[0].text.contains(data("cut") + "\nare longer than Quorvel keeps"));
+
+        for (const int answer : answers)
+            desktop_->answers << Answer(answer);
+        for (const QString &step : steps.split(' ')) {
+            const QString name = step.section(':', 1);
+            desktop_->fileChoices = {data(name)};
+            if (step == "save")
+                commands_->save();
+            else if (step == "new")
+                commands_->newRace();
+            else if (step.startsWith("exit"))
+                QCOMPARE(commands_->exit(), FileCommands::ExitDecision::KeepRunning);
+            else
+                commands_->saveAs();
+        }
+        const auto cutQuestions =
+            std::count_if(desktop_->questions.begin(), desktop_->questions.end(),
+                          [](const ScriptedDesktop::Message &question) {
+                              return question.text.contains("shortened");
+                          });
+        QCOMPARE(cutQuestions, qsizetype(asked));
+        QCOMPARE(readAll(data("cut")) != race, replaced);
+        QCOMPARE(readAll(data("2003/same")), readAll(data("cut")));
+    }
+
+    // The comment keeps every character typed, no-break spaces and line
+    // breaks of either kind included.
+    void commentKeepsItsCharacters()
+    {
+        CommentsWindow window(*document_, nullptr);
+        auto *text = window.findChild<QPlainTextEdit *>("commentText");
+        QVERIFY(text);
+        QCOMPARE(text->toPlainText(), "note");
+        text->clear();
+        QTest::keyClicks(text, QString::fromUtf8("5\u00a0laps"));
+        QTest::keyClick(text, Qt::Key_Return);
+        QTest::keyClicks(text, "dry");
+        QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(text, QString::fromUtf8("\u00a0"));
+        QCOMPARE(document_->comment(), "5\u00a0laps\r\ndry\r\n\u00a0");
+    }
+
+    // Paths keep every byte through the window's text, so a folder named
+    // in Latin-1 is still found.
+    void systemPathsKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("UTF-8") << QByteArray("/tmp/r\xc3\xa9gie/\xf0\x9f\x8f\x81");
+        QTest::newRow("Latin-1") << QByteArray("/tmp/r\xe9gie/bin");
+        QTest::newRow("cut UTF-8, lone continuation") << QByteArray("/a\xc3/\x80\xbf\xff/b");
+        QTest::newRow("encoded surrogate") << QByteArray("/\xed\xb3\xa9");
+    }
+    void systemPathsKeepTheirBytes()
+    {
+        QFETCH(QByteArray, path);
+        QCOMPARE(QByteArray::fromStdString(ToSystemPath(FromSystemPath(path.toStdString()))), path);
     }
 
     void longNameFitsTheScreen()
