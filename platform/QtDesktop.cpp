@@ -8,9 +8,12 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -152,6 +155,25 @@ private:
     QString typedPath_;
 };
 
+// Qt's default size cuts the size, type and date columns short ("477…tes"):
+// they get the width their texts need, the name the rest of a dialog wide
+// enough for both, as far as the screen allows.
+void giveColumnsRoom(QFileDialog &box)
+{
+    if (auto *list = box.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    const QFontMetrics metrics = box.fontMetrics();
+    const QSize roomy(metrics.averageCharWidth() * 110, metrics.height() * 28);
+    const QScreen *screen = box.screen();
+    const QSize room = screen ? screen->availableSize() * 9 / 10 : roomy;
+    box.resize(box.sizeHint().expandedTo(roomy).boundedTo(room));
+}
+
 std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog &dialog,
                                      QFileDialog::AcceptMode mode)
 {
@@ -162,6 +184,7 @@ std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog 
     // The name is taken as typed: no extension is added.
     box.setDefaultSuffix(QString());
     box.selectFile(dialog.fileName);
+    giveColumnsRoom(box);
     const int result = box.exec();
     giveFocusBack(parent);
     if (result != QDialog::Accepted)

@@ -371,6 +371,43 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(ToSystemPath(FromSystemPath(path.toStdString()))), path);
     }
 
+    // The real file dialog shows a race's size, type and date whole.
+    void fileDialogColumnsHaveRoom()
+    {
+        // Qt keeps the dialog's column widths from its last use: none here.
+        const QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QStringList cut;
+        QTimer::singleShot(0, [&cut] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *list = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
+            if (list &&
+                QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()); })) {
+                // Every size, type and date, with the margins the view
+                // keeps on either side of a text.
+                const int margins =
+                    2 *
+                    (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+                const QAbstractItemModel &files = *list->model();
+                for (int row = 0; row < files.rowCount(list->rootIndex()); ++row) {
+                    for (int column = 1; column < 4; ++column) {
+                        const QString text =
+                            files.index(row, column, list->rootIndex()).data().toString();
+                        if (list->header()->sectionSize(column) <
+                            list->fontMetrics().horizontalAdvance(text) + margins)
+                            cut << text;
+                    }
+                }
+            } else {
+                cut << "no dialog or no files";
+            }
+            if (dialog)
+                dialog->reject();
+        });
+        QtDesktop().chooseFileToOpen(nullptr, {"Open a File", data(""), "", "All Files (*)"});
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
+    }
+
     void longNameFitsTheScreen()
     {
         int width = 0;
