@@ -48,7 +48,7 @@ QString HelpFilePath(const QString &programFolder)
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
     : QMainWindow(parent), desktop_(desktop),
-      folders_(LocateProgramFolders(programFolder.toStdString(), std::getenv)), document_(folders_),
+      folders_(LocateProgramFolders(ToSystemPath(programFolder), std::getenv)), document_(folders_),
       programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));

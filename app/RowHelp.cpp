@@ -1,10 +1,13 @@
 #include "RowHelp.h"
 
+#include "RegularFile.h"
+#include "SystemPath.h"
 #include "TextFields.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QLabel>
+
+#include <iterator>
 
 namespace quorvel {
 namespace {
@@ -94,8 +97,11 @@ RowHelp::RowHelp(QString helpFilePath, QLabel *display)
 
 void RowHelp::reload()
 {
-    QFile file(path_);
-    texts_ = file.open(QIODevice::ReadOnly) ? ParseHelpTexts(file.readAll()) : HelpTexts{};
+    // Opened by its bytes: the program folder's name need not be UTF-8.
+    RegularFileSource file(ToSystemPath(path_));
+    const std::string bytes{std::istreambuf_iterator<char>(&file), {}};
+    texts_ =
+        file.problem().empty() ? ParseHelpTexts(QByteArray::fromStdString(bytes)) : HelpTexts{};
     // The Help box follows an edited file at once, not only at the next cell.
     if (shown_ >= 0)
         show(shown_);

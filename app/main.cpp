@@ -1,10 +1,12 @@
 // Quorvel: fuel calculation for racing crews at the pit wall.
 
 #include "MainWindow.h"
+#include "ProgramFolders.h"
 #include "ProgramVersion.h"
 #include "QtDesktop.h"
 #include "Resources.h"
 #include "SplashWindow.h"
+#include "SystemPath.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,7 +69,10 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/quorvel-32.png")));
 
     quorvel::QtDesktop desktop;
-    quorvel::MainWindow mainWindow(QCoreApplication::applicationDirPath(), desktop);
+    // Qt gives no folder at all for a name that is not UTF-8.
+    const std::string programFolder = quorvel::RunningProgramFolder(
+        quorvel::ToSystemPath(QCoreApplication::applicationDirPath()));
+    quorvel::MainWindow mainWindow(quorvel::FromSystemPath(programFolder), desktop);
     QObject::connect(&mainWindow, &quorvel::MainWindow::endRequested, &application,
                      [] { QCoreApplication::exit(EXIT_SUCCESS); });
     mainWindow.show();

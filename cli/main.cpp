@@ -8,6 +8,7 @@
 #include "TextFields.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -19,19 +20,26 @@
 
 namespace {
 
-constexpr std::string_view Usage = "Usage: quorvel-calc [--json | --recalculated] [--] FILE\n"
-                                   "\n"
-                                   "Recalculates the race file FILE and prints:\n"
-                                   "  (no option)      the sheet as a table\n"
-                                   "  --json           the sheet and its display state as JSON\n"
-                                   "  --recalculated   the recalculated race file\n"
-                                   "  --               ends the options: FILE may begin with -\n";
+constexpr std::string_view Usage =
+    "Usage: quorvel-calc [--json | --recalculated] [--] FILE\n"
+    "\n"
+    "Recalculates the race file FILE and prints:\n"
+    "  (no option)      the sheet as a table\n"
+    "  --json           the sheet and its display state as JSON\n"
+    "  --recalculated   the recalculated race file\n"
+    "  --               ends the options: FILE may begin with -\n"
+    "\n"
+    "Exit status: 0 done; 1 FILE cannot be read or is no race file,\n"
+    "or the output cannot be written; 2 bad usage; 3 done, but\n"
+    "texts in FILE were longer than Quorvel keeps and were cut.\n";
 
 enum class Output { Table, Json, RaceFile };
 
 constexpr int Success = 0;
 constexpr int FileProblem = 1;
 constexpr int BadUsage = 2;
+// The sheet is printed, but a script must not take it for the whole file.
+constexpr int TextsCut = 3;
 
 // A path as the crew can read it in a message: its bytes as the race files'
 // texts are decoded, control characters as codes.
@@ -87,7 +95,9 @@ int main(int argc, char *argv[])
 
     // As the window does: the empty sheet is worked out once at start, then
     // the file is read into it.
-    quorvel::RaceDocument document(QCoreApplication::applicationDirPath().toStdString());
+    // Qt gives no folder at all for a name that is not UTF-8.
+    quorvel::RaceDocument document(quorvel::RunningProgramFolder(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
     document.recalculate();
     std::error_code noFolder; // the working folder may be gone: read the path as given
     const std::filesystem::path absolute = std::filesystem::absolute(*path, noFolder);
@@ -105,6 +115,11 @@ int main(int argc, char *argv[])
         return FileProblem;
     }
 
+    if (read.cut)
+        std::cerr << "quorvel-calc: " << shownPath(*path)
+                  << ": texts longer than Quorvel keeps (a cell keeps 4,096 characters, the "
+                     "comment 1 MiB) were cut; the output holds only their beginnings\n";
+
     switch (output) {
     case Output::Table:
         quorvel::PrintSheetTable(std::cout, document, read.recalculation);
@@ -116,5 +131,5 @@ int main(int argc, char *argv[])
         std::cout << quorvel::SerializeRaceFile(document.fileContents());
         break;
     }
-    return endWith(Success);
+    return endWith(read.cut ? TextsCut : Success);
 }

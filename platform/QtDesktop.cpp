@@ -1,14 +1,19 @@
 #include "QtDesktop.h"
 
+#include "SystemPath.h"
+
 #include "ModalBox.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -150,6 +155,25 @@ private:
     QString typedPath_;
 };
 
+// Qt's default size cuts the size, type and date columns short ("477…tes"):
+// they get the width their texts need, the name the rest of a dialog wide
+// enough for both, as far as the screen allows.
+void giveColumnsRoom(QFileDialog &box)
+{
+    if (auto *list = box.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    const QFontMetrics metrics = box.fontMetrics();
+    const QSize roomy(metrics.averageCharWidth() * 110, metrics.height() * 28);
+    const QScreen *screen = box.screen();
+    const QSize room = screen ? screen->availableSize() * 9 / 10 : roomy;
+    box.resize(box.sizeHint().expandedTo(roomy).boundedTo(room));
+}
+
 std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog &dialog,
                                      QFileDialog::AcceptMode mode)
 {
@@ -160,6 +184,7 @@ std::optional<QString> runFileDialog(QWidget *parent, const Desktop::FileDialog 
     // The name is taken as typed: no extension is added.
     box.setDefaultSuffix(QString());
     box.selectFile(dialog.fileName);
+    giveColumnsRoom(box);
     const int result = box.exec();
     giveFocusBack(parent);
     if (result != QDialog::Accepted)
@@ -242,11 +267,12 @@ std::future<int> watchEnd(pid_t program)
 
 bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
 {
-    std::vector<QByteArray> words{QFile::encodeName(program)};
+    // A path among them goes back as the bytes it was made of.
+    std::vector<std::string> words{ToSystemPath(program)};
     for (const QString &argument : arguments)
-        words.push_back(QFile::encodeName(argument));
+        words.push_back(ToSystemPath(argument));
     std::vector<char *> argv;
-    for (QByteArray &word : words)
+    for (std::string &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
 

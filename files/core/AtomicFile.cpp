@@ -162,33 +162,90 @@ Attempt replaceThroughNewFile(const fs::path &target, const std::optional<struct
     return {Step::Done};
 }
 
+// The bytes of an open file, from its start.
+bool readAll(int fd, std::string &bytes)
+{
+    std::array<char, 64 * 1024> buffer{};
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        at += got;
+    }
+}
+
+// Makes the file hold exactly bytes, through the same file.
+bool overwrite(int fd, std::string_view bytes)
+{
+    return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes) &&
+           ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+}
+
+// Writes into the file itself, so every hard link to it sees the new race.
+// The space is reserved first, so a full disk leaves it as it was; should a
+// write still fail part way, the race that was there is put back.
 FileWriteResult writeInPlace(const fs::path &target, std::string_view bytes)
 {
-    FileDescriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor file(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid())
+        return failure(errno);
+    std::string before;
+    if (!readAll(file.get(), before))
         return failure(errno);
     const int reserved =
         bytes.empty() ? 0 : ::posix_fallocate(file.get(), 0, static_cast<off_t>(bytes.size()));
-    if (reserved != 0)
+    if (reserved != 0) {
+        // Reserving may have lengthened the file; its bytes are untouched.
+        (void)::ftruncate(file.get(), static_cast<off_t>(before.size()));
         return failure(reserved);
-    if (!writeAll(file.get(), bytes) ||
-        ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
-        ::fsync(file.get()) != 0 || !file.close())
+    }
+    if (!overwrite(file.get(), bytes)) {
+        const int error = errno;
+        (void)overwrite(file.get(), before);
+        return failure(error);
+    }
+    if (!file.close())
         return failure(errno);
     return {true, {}};
+}
+
+// Where a chain of symbolic links ends: the name that is written, whether or
+// not a file is there yet (a dangling link gets its target made).
+std::optional<fs::path> followLinks(fs::path path, int &error)
+{
+    // The kernel's own limit on links followed in one lookup.
+    constexpr int MostLinks = 40;
+    for (int hop = 0; hop < MostLinks; ++hop) {
+        struct stat info
+        {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::error_code failed;
+        const fs::path next = fs::read_symlink(path, failed);
+        if (failed) {
+            error = failed.value();
+            return std::nullopt;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    error = ELOOP;
+    return std::nullopt;
 }
 
 } // namespace
 
 FileWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes)
 {
-    std::error_code error;
-    fs::path target(path);
-    if (fs::is_symlink(target, error)) {
-        target = fs::weakly_canonical(target, error);
-        if (error)
-            return {false, error.message()};
-    }
+    int linkError = 0;
+    const std::optional<fs::path> followed = followLinks(fs::path(path), linkError);
+    if (!followed)
+        return failure(linkError);
+    const fs::path &target = *followed;
 
     std::optional<struct stat> existing;
     if (struct stat info{}; ::stat(target.c_str(), &info) == 0)
@@ -200,6 +257,10 @@ FileWriteResult WriteFileAtomically(const std::string &path, std::string_view by
     // The rename needs only the folder's permission: ask about the file.
     if (existing && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return failure(errno);
+
+    // A new file would leave the file's other names with the old race.
+    if (existing && existing->st_nlink > 1)
+        return writeInPlace(target, bytes);
 
     Attempt attempt = replaceThroughNewFile(target, existing, bytes, true);
     if (attempt.step == Step::NoUnnamedFile)

@@ -24,8 +24,10 @@ struct FileWriteResult
 // replaced file keeps its mode, owner and group. Where no new file can be made
 // beside it (a read-only folder) or the owner could not be kept, a file the
 // crew may write is written where it is: not atomic, but the space is
-// reserved first, so a full disk still leaves it as it was. A symbolic link
-// is followed, so the file it points at is the one replaced.
+// reserved first, so a full disk still leaves it as it was. So is a file with
+// more than one hard link, so that every name of it sees the new bytes. A
+// symbolic link stays a link: the file it points at is the one written, and
+// made when it is not there yet.
 FileWriteResult WriteFileAtomically(const std::string &path, std::string_view bytes);
 
 } // namespace quorvel

@@ -56,6 +56,13 @@ fs::path userFolder(const EnvironmentLookup &environment, const char *variable,
 
 } // namespace
 
+std::string RunningProgramFolder(const std::string &fallback)
+{
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error || !program.has_parent_path() ? fallback : program.parent_path().string();
+}
+
 ProgramFolders ProgramFolders::besideProgram(std::string programFolder)
 {
     ProgramFolders folders;

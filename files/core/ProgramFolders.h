@@ -29,6 +29,11 @@ struct ProgramFolders
     static ProgramFolders besideProgram(std::string programFolder);
 };
 
+// The folder of the running program's executable, as the bytes the file
+// system holds (they need not be UTF-8); fallback where the system cannot
+// tell.
+[[nodiscard]] std::string RunningProgramFolder(const std::string &fallback);
+
 // Reads an environment variable; nullptr when it is not set.
 using EnvironmentLookup = std::function<const char *(const char *)>;
 

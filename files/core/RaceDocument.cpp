@@ -20,6 +20,7 @@ RecalculationOutcome RaceDocument::startNew()
     sheet_.clearAllTexts();
     comment_.clear();
     currentFile_.makeUntitled();
+    cutFile_.reset();
     return recalculate();
 }
 
@@ -37,10 +38,12 @@ RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
     ReadOutcome outcome;
     outcome.status = read.status;
     outcome.reason = std::move(read.reason);
+    outcome.cut = read.cut;
     if (read.status != RaceFileReadStatus::Read)
         return outcome;
 
     takeContents(read.contents);
+    cutFile_ = read.cut ? std::optional(path) : std::nullopt;
     currentFile_.tieTo(path);
     outcome.recalculation = recalculate();
     return outcome;
@@ -65,6 +68,9 @@ RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)
     outcome.result = WriteFileAtomically(path, SerializeRaceFile(fileContents()));
     if (!outcome.result)
         return outcome;
+    // The crew chose to keep the shortened race there.
+    if (wouldReplaceCutFile(path))
+        cutFile_.reset();
     currentFile_.tieTo(path);
     outcome.recalculation = recalculate();
     return outcome;
@@ -79,6 +85,14 @@ RaceFileContents RaceDocument::fileContents() const
     contents.inputMode = inputMode_;
     contents.unitSystem = settings_.unitSystem;
     return contents;
+}
+
+bool RaceDocument::wouldReplaceCutFile(const std::string &path) const
+{
+    if (!cutFile_)
+        return false;
+    std::error_code gone;
+    return path == *cutFile_ || std::filesystem::equivalent(path, *cutFile_, gone);
 }
 
 void RaceDocument::readSettings()

@@ -9,6 +9,7 @@
 #include "SettingsFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorvel {
@@ -52,6 +53,9 @@ public:
         RaceFileReadStatus status = RaceFileReadStatus::NotARaceFile;
         std::string reason;
         RecalculationOutcome recalculation;
+        // Texts in the file were longer than the program keeps: the sheet
+        // holds their beginnings.
+        bool cut = false;
     };
     // Takes the race from the file, ties the sheet to it and recalculates.
     // A file that is not a race file, or cannot be opened, changes nothing.
@@ -68,6 +72,10 @@ public:
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
+    // Whether writing to path would replace the file the race was opened
+    // cut from (until New or another Open) with the shortened race.
+    [[nodiscard]] bool wouldReplaceCutFile(const std::string &path) const;
+
     // Where the folders say: see LocateProgramFolders.
     void readSettings();
     FileWriteResult writeSettings() const;
@@ -82,6 +90,7 @@ private:
     std::int16_t inputMode_ = 0;
     CarriedSettings settings_;
     CurrentFile currentFile_;
+    std::optional<std::string> cutFile_;
     std::string settingsToRead_;
     std::string settingsToWrite_;
 };

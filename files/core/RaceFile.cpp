@@ -49,6 +49,7 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
     }
     if (reachedMarker && !reader.atEnd())
         contents.gasketInput = reader.readIntegerField();
+    result.cut = full || reader.cutText();
     return result;
 }
 

@@ -45,7 +45,10 @@ struct RaceFileReadResult
 {
     RaceFileReadStatus status = RaceFileReadStatus::NotARaceFile;
     RaceFileContents contents; // meaningful only when Read
-    std::string reason;        // why it could not be opened
+    // A cell text or the comment was longer than the program keeps: the
+    // contents hold their beginnings only.
+    bool cut = false;
+    std::string reason; // why it could not be opened
 };
 
 // Reads a race file. A file that ends early is not an error: cells it no

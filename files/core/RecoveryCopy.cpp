@@ -13,9 +13,23 @@ constexpr std::size_t PathLimit = 64 * 1024;
 
 } // namespace
 
+bool HoldsRace(const RecoveryCopy &copy)
+{
+    if (copy.currentFile != UntitledFile || !copy.race.comment.empty())
+        return true;
+    RaceSheet blank;
+    RecalculateSheet(blank);
+    for (int i = 0; i < CellCount; ++i) {
+        if (copy.race.cells[static_cast<std::size_t>(i)] != blank.text(i))
+            return true;
+    }
+    return false;
+}
+
 RecoveryCopy TakeRecoveryCopy(const RaceDocument &document)
 {
-    return {document.fileContents(), document.settings(), document.currentFile().path()};
+    return {document.fileContents(), document.settings(), document.currentFile().path(),
+            RecoveryCopy::Caption::Activation};
 }
 
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
@@ -24,6 +38,7 @@ std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
     bytes += IntegerLine(copy.settings.gasketInput);
     for (const std::int16_t reserved : copy.settings.reservedSettings)
         bytes += IntegerLine(reserved);
+    bytes += IntegerLine(static_cast<std::int16_t>(copy.caption));
     bytes += copy.currentFile;
     bytes += LineEnd;
     return bytes;
@@ -42,6 +57,9 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
     FieldReader reader(source);
     for (std::int16_t &reserved : copy.settings.reservedSettings)
         reserved = reader.readIntegerField().value_or(0);
+    if (reader.readIntegerField().value_or(0) ==
+        static_cast<std::int16_t>(RecoveryCopy::Caption::File))
+        copy.caption = RecoveryCopy::Caption::File;
     std::string &path = copy.currentFile;
     for (int c = source.sbumpc(); c != std::char_traits<char>::eof() && path.size() < PathLimit;
          c = source.sbumpc())

@@ -3,6 +3,7 @@
 #include "RaceFile.h"
 #include "SettingsFile.h"
 
+#include <cstdint>
 #include <optional>
 #include <streambuf>
 #include <string>
@@ -20,15 +21,25 @@ struct RecoveryCopy
     CarriedSettings settings;
     // The race file the sheet belonged to, or "Untitled".
     std::string currentFile;
+    // Which of its two captions the window showed: the one set after a
+    // file was read or written, or the one of New and every activation.
+    enum class Caption : std::int16_t { Activation = 0, File = 1 };
+    Caption caption = Caption::Activation;
 };
+
+// Whether the copy holds something the crew typed or opened: a sheet tied to
+// a file, a comment, or a cell that differs from a blank sheet's. Anything
+// else is what start and New give anyway, and is never offered back.
+[[nodiscard]] bool HoldsRace(const RecoveryCopy &copy);
 
 // The race as it stands in the window.
 [[nodiscard]] RecoveryCopy TakeRecoveryCopy(const RaceDocument &document);
 
 // A race file (so the copy can even be opened like one) with the values a
 // race file leaves out after its end marker: GasketInput on the line the race
-// reader takes it from, the three reserved settings, then the current file's
-// path as the rest of the file, so any byte of a path survives.
+// reader takes it from, the three reserved settings, the caption shown, then
+// the current file's path as the rest of the file, so any byte of a path
+// survives.
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy);
 // nullopt when the bytes are not a copy the program could have written.
 std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source);

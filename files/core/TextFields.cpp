@@ -210,8 +210,10 @@ std::string FieldReader::decodeWithin(RawText raw, std::size_t limit)
 {
     if (raw.cut)
         DropIncompleteUtf8Tail(raw.bytes);
+    const std::string decoded = DecodeFileText(raw.bytes);
     std::string text;
-    AppendWithin(text, DecodeFileText(raw.bytes), limit);
+    AppendWithin(text, decoded, limit);
+    cutText_ = cutText_ || raw.cut || text.size() < decoded.size();
     return text;
 }
 
@@ -221,7 +223,11 @@ std::optional<std::int16_t> FieldReader::readIntegerField()
         return std::nullopt;
     // A number needs few characters; a longer field is still read to its end.
     constexpr std::size_t IntegerFieldLimit = 64;
-    return ToInteger16(CellNumber(readField(IntegerFieldLimit)));
+    // A number that long is no text of the crew's that could be lost.
+    const bool cutBefore = cutText_;
+    const std::optional<std::int16_t> value = ToInteger16(CellNumber(readField(IntegerFieldLimit)));
+    cutText_ = cutBefore;
+    return value;
 }
 
 std::optional<std::string> FieldReader::readLine(std::size_t limit)

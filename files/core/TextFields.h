@@ -36,6 +36,8 @@ public:
     std::optional<std::int16_t> readIntegerField();
     // The rest of the current line; nullopt at the end of the file.
     std::optional<std::string> readLine(std::size_t limit);
+    // Whether a text read so far was longer than its limit and lost its end.
+    [[nodiscard]] bool cutText() const { return cutText_; }
 
 private:
     int peek() const;
@@ -44,9 +46,10 @@ private:
     void takeLineEnd();
     // Skips to the next comma or line end and past it.
     void finishField();
-    static std::string decodeWithin(RawText raw, std::size_t limit);
+    std::string decodeWithin(RawText raw, std::size_t limit);
 
     std::streambuf &source_;
+    bool cutText_ = false;
 };
 
 // Valid UTF-8 as it is; anything else read as Latin-1.

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace quorvel {
 namespace {
@@ -21,6 +22,17 @@ constexpr TwipsRect OkButton = {120, 3000, 4455, 375};
 QString forTextBox(const std::string &comment)
 {
     return QString::fromStdString(comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// The text box's text as the crew typed it. toPlainText() would turn a
+// no-break space into a plain one; the raw text keeps every character and
+// marks line breaks with Unicode's separators.
+std::string fromTextBox(const QTextDocument &text)
+{
+    QString raw = text.toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return raw.toStdString();
 }
 
 } // namespace
@@ -83,7 +95,7 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
 
     text_->setPlainText(forTextBox(document_.comment()));
     connect(text_, &QPlainTextEdit::textChanged, this, [this] {
-        document_.setComment(text_->toPlainText().toStdString());
+        document_.setComment(fromTextBox(*text_->document()));
         emit commentChanged();
     });
     connect(ok, &QPushButton::clicked, this, &QWidget::close);

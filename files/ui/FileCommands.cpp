@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <filesystem>
+
 namespace quorvel {
 
 namespace {
@@ -23,6 +25,18 @@ const QString BadFileMessage = QStringLiteral("This is not a Quorvel file and ca
 const QString AllFilesFilter = QStringLiteral("All Files (*)");
 const QString OpenTitle = QStringLiteral("Open a File");
 const QString SaveTitle = QStringLiteral("Save a File");
+const QString FileUnchanged =
+    QStringLiteral("The file that was there is unchanged, and the sheet is still open: choose "
+                   "Save As to save it somewhere else.");
+const QString NoFileMade =
+    QStringLiteral("The sheet is still open: choose Save As to save it somewhere else.");
+const QString CutOnOpening = QStringLiteral(
+    "Some texts in\n%1\nare longer than Quorvel keeps (a cell keeps 4,096 characters, the "
+    "comment 1 MiB): only their beginnings were opened.\n\nSaving over this file would lose "
+    "the rest, so Save asks first.");
+const QString CutOnSaving = QStringLiteral(
+    "This race was opened shortened from\n%1\nwhose longer texts Quorvel could not keep.\n\n"
+    "Replace the file with the shortened race? The parts that were cut are then lost.");
 
 } // namespace
 
@@ -71,6 +85,8 @@ void FileCommands::open()
     }
     emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
     emit sheetReplaced(read.recalculation);
+    if (read.cut)
+        desktop_.showMessage(window_, CutOnOpening.arg(*path), OpenTitle);
 }
 
 bool FileCommands::saveAs()
@@ -91,15 +107,19 @@ bool FileCommands::save()
 
 bool FileCommands::write(const std::string &path)
 {
+    if (document_.wouldReplaceCutFile(path) &&
+        !desktop_.askYesNo(window_, CutOnSaving.arg(FromSystemPath(path)), SaveTitle))
+        return false;
+    std::error_code unknown;
+    const bool fileThere = std::filesystem::is_regular_file(path, unknown);
     const RaceDocument::WriteOutcome written = document_.writeRaceFile(path);
     if (!written.result) {
-        desktop_.showMessage(
-            window_,
-            QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\nThe file that was "
-                           "there is unchanged, and the sheet is still open: choose Save As to "
-                           "save it somewhere else.")
-                .arg(FromSystemPath(path), QString::fromLocal8Bit(written.result.reason)),
-            SaveTitle);
+        desktop_.showMessage(window_,
+                             QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\n%3")
+                                 .arg(FromSystemPath(path),
+                                      QString::fromLocal8Bit(written.result.reason),
+                                      fileThere ? FileUnchanged : NoFileMade),
+                             SaveTitle);
         return false;
     }
     emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));

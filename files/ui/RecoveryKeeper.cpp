@@ -39,6 +39,9 @@ RecoveryKeeper::RecoveryKeeper(RaceDocument &document, Desktop &desktop, QString
     timer_.setSingleShot(true);
     timer_.setInterval(WriteDelayMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::write);
+    // The copy brings the caption back as the window showed it.
+    if (window_)
+        connect(window_, &QWidget::windowTitleChanged, this, &RecoveryKeeper::noteChange);
 }
 
 // Without discard() the program did not end cleanly: the copy stays.
@@ -72,10 +75,30 @@ bool RecoveryKeeper::holdOwnCopy()
     }
 }
 
+RecoveryCopy RecoveryKeeper::take() const
+{
+    RecoveryCopy copy = TakeRecoveryCopy(document_);
+    const bool fileCaptionShown =
+        window_ ? window_->windowTitle() == FromSystemPath(document_.currentFile().fileCaption())
+                : !document_.currentFile().isUntitled();
+    copy.caption =
+        fileCaptionShown ? RecoveryCopy::Caption::File : RecoveryCopy::Caption::Activation;
+    return copy;
+}
+
 void RecoveryKeeper::write()
 {
-    std::string bytes = SerializeRecoveryCopy(TakeRecoveryCopy(document_));
-    if (bytes == written_ || !holdOwnCopy())
+    const RecoveryCopy copy = take();
+    std::string bytes = SerializeRecoveryCopy(copy);
+    if (bytes == written_)
+        return;
+    if (!HoldsRace(copy)) {
+        // Nothing typed or opened since start or New: nothing to offer back.
+        if (!ownLock_ || !QFile::exists(ownCopy_) || QFile::remove(ownCopy_))
+            written_ = std::move(bytes);
+        return;
+    }
+    if (!holdOwnCopy())
         return;
     // A failure (a full disk, a read-only home) is tried again at the next
     // change; the crew carries on either way.
@@ -103,16 +126,20 @@ void RecoveryKeeper::offerLeftCopy()
         if (path == ownCopy_ || !lock->tryLock(0))
             continue; // a program that is still running keeps it
         const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(ToSystemPath(path));
-        if (copy && desktop_.askYesNo(window_, OfferQuestion, ProgramName())) {
+        const bool worthOffering = copy && HoldsRace(*copy);
+        if (worthOffering && desktop_.askYesNo(window_, OfferQuestion, ProgramName())) {
             const RecalculationOutcome outcome = document_.restore(*copy);
-            emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
+            const CurrentFile &file = document_.currentFile();
+            emit captionChanged(FromSystemPath(copy->caption == RecoveryCopy::Caption::File
+                                                   ? file.fileCaption()
+                                                   : file.activationCaption()));
             emit sheetReplaced(outcome);
             // Kept in this program's own copy before the old one goes.
             write();
         }
         // Restored, refused, or of no use to anyone: the old copy goes.
         QFile::remove(path);
-        if (copy)
+        if (worthOffering)
             return;
     }
 }

@@ -16,12 +16,15 @@ namespace quorvel {
 
 class Desktop;
 class RaceDocument;
+struct RecoveryCopy;
 
 // Keeps the race in a recovery copy while the program runs, so that a crash,
 // a kill or a flat battery never costs the crew what they typed, and offers
 // the copy at the next start. Each running program keeps its own copy under
-// a lock, so two programs never offer or remove each other's. A copy that
-// cannot be written is simply not kept: the crew is never interrupted.
+// a lock, so two programs never offer or remove each other's. While the
+// sheet holds nothing typed or opened since start or New, no copy is kept. A
+// copy that cannot be written is simply not kept: the crew is never
+// interrupted.
 class RecoveryKeeper : public QObject
 {
     Q_OBJECT
@@ -36,8 +39,9 @@ public:
     void noteChange();
     // The program ends cleanly: its copy goes, and no other is written.
     void discard();
-    // Offers the newest copy that no running program holds; restores it
-    // (Yes) or throws it away (No).
+    // Offers the newest copy that no running program holds and that holds
+    // something typed or opened; restores it (Yes), caption included, or
+    // throws it away (No). Copies that hold nothing go without a word.
     void offerLeftCopy();
 
 signals:
@@ -46,6 +50,8 @@ signals:
     void captionChanged(const QString &caption);
 
 private:
+    // The race, and the caption, as the window shows them.
+    [[nodiscard]] RecoveryCopy take() const;
     void write();
     bool holdOwnCopy();
 

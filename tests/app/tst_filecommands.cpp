@@ -3,9 +3,11 @@
 // and the real desktop's message box. A name typed with quotes into the real
 // file dialog is the race day script's (tests/e2e).
 
+#include "CommentsWindow.h"
 #include "FileCommands.h"
 #include "QtDesktop.h"
 #include "ScriptedDesktop.h"
+#include "SystemPath.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -131,6 +133,8 @@ private slots:
         QTest::newRow("read-only folder") << "race" << 0 << true << refused;
         QTest::newRow("writable file, read-only folder") << "race" << 0644 << true << "";
         QTest::newRow("full disk") << "race" << 0644 << false << "File too large";
+        QTest::newRow("full disk, new name") << "race" << 0 << false << "File too large";
+        QTest::newRow("missing folder") << "gone/race" << 0 << false << "No such file";
         QTest::newRow("folder as target") << "2003" << 0 << false << "Is a directory";
         QTest::newRow("240-byte name") << QString(240, 'n') << 0644 << false << "";
         QTest::newRow("256-byte name") << QString(256, 'n') << 0 << false << "name too long";
@@ -155,6 +159,7 @@ private slots:
         QVERIFY(!mode || ::chmod(QFile::encodeName(path), mode_t(mode)) == 0);
         const QByteArray before = readAll(path);
         const int modeBefore = modeOf(path);
+        const bool fileThere = QFileInfo(path).isFile();
         const QDir folder = QFileInfo(path).dir();
         QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
         if (reason.isEmpty() && !files.contains(name))
@@ -165,7 +170,8 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &fileSize);
         const rlimit saved = fileSize;
         // A file size limit fails the write as a full disk does, also for root.
-        fileSize.rlim_cur = QTest::currentDataTag() == QString("full disk") ? 64 : saved.rlim_cur;
+        const bool full = QString(QTest::currentDataTag()).startsWith("full disk");
+        fileSize.rlim_cur = full ? 64 : saved.rlim_cur;
         std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &fileSize);
         ::chmod(QFile::encodeName(folder.path()), readOnlyFolder ? 0555 : 0755);
@@ -184,8 +190,222 @@ private slots:
         QVERIFY(desktop_->messages[0].text.contains(path));
         QVERIFY2(desktop_->messages[0].text.contains(reason),
                  qPrintable(desktop_->messages[0].text));
+        QCOMPARE(desktop_->messages[0].text.contains("The file that was there is unchanged"),
+                 fileThere);
         QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
                  data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+    }
+
+    // Save keeps links as links: every name of a hard-linked race sees the
+    // new race, and a symbolic link keeps pointing at the file it names,
+    // which is made when it is not there. A save that fails leaves every
+    // name with the race that was there.
+    void linksKept_data()
+    {
+        QTest::addColumn<QStringList>("links"); // "name=target" symbolic, "name:file" hard
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("sameRace"); // the names that then hold the saved race
+        QTest::addColumn<QString>("reason");       // in the box; empty: saved
+        QTest::newRow("hard link")
+            << QStringList{"2003/other:race"} << "race" << QStringList{"race", "2003/other"} << "";
+        QTest::newRow("hard link, other name") << QStringList{"2003/other:race"} << "2003/other"
+                                               << QStringList{"race", "2003/other"} << "";
+        QTest::newRow("hard link, full disk")
+            << QStringList{"2003/other:race"} << "race" << QStringList{} << "File too large";
+        QTest::newRow("symbolic link")
+            << QStringList{"link=race"} << "link" << QStringList{"link", "race"} << "";
+        QTest::newRow("dangling symbolic link")
+            << QStringList{"link=2003/new"} << "link" << QStringList{"link", "2003/new"} << "";
+        QTest::newRow("chain of links, the last dangling")
+            << QStringList{"link=2003/next", "2003/next=last"} << "link"
+            << QStringList{"link", "2003/last"} << "";
+        QTest::newRow("symbolic link to a hard link")
+            << QStringList{"2003/other:race", "link=2003/other"} << "link"
+            << QStringList{"link", "race", "2003/other"} << "";
+        QTest::newRow("dangling link into no folder")
+            << QStringList{"link=gone/race"} << "link" << QStringList{} << "No such file";
+        QTest::newRow("link to itself")
+            << QStringList{"link=link"} << "link" << QStringList{} << "Too many levels";
+    }
+    void linksKept()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, sameRace);
+        QFETCH(QString, reason);
+        QFile race(data("race"));
+        QVERIFY(race.open(QIODevice::WriteOnly) && race.write("as it was\r\n") > 0);
+        race.close();
+        // Link targets as written: relative to the link's own folder.
+        for (const QString &link : links) {
+            const QStringList hard = link.split(':');
+            const QStringList symbolic = link.split('=');
+            QVERIFY(hard.size() == 2 ? ::link(QFile::encodeName(data(hard[1])),
+                                              QFile::encodeName(data(hard[0]))) == 0
+                                     : ::symlink(QFile::encodeName(symbolic[1]),
+                                                 QFile::encodeName(data(symbolic[0]))) == 0);
+        }
+        document_->setComment("changed");
+        desktop_->fileChoices = {data(chosen)};
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        const rlimit saved = fileSize;
+        fileSize.rlim_cur = reason == "File too large" ? 64 : saved.rlim_cur;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        const bool written = commands_->saveAs();
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(written, reason.isEmpty());
+        for (const QString &link : links) {
+            const QString name = link.section(QRegularExpression("[:=]"), 0, 0);
+            QVERIFY2(QFileInfo(data(name)).isSymLink() == link.contains('='), qPrintable(name));
+        }
+        for (const QString &name : sameRace)
+            QVERIFY2(readAll(data(name)).endsWith("changed\r\n-9999\r\n"), qPrintable(name));
+        const QStringList left = QDir(data("")).entryList(QDir::Hidden | QDir::Files) +
+                                 QDir(data("2003")).entryList(QDir::Hidden | QDir::Files);
+        QVERIFY2(!left.join(' ').contains(".quorvel-"), qPrintable(left.join(' ')));
+        if (reason.isEmpty())
+            return;
+        QCOMPARE(readAll(data("race")), "as it was\r\n");
+        QVERIFY2(desktop_->messages.value(0).text.contains(reason),
+                 qPrintable(desktop_->messages.value(0).text));
+        QCOMPARE(document_->currentFile().path(), data("start.lqr").toStdString());
+    }
+
+    // A race opened cut says so, and the file it came from is replaced with
+    // the shortened race only when the crew says so, under any of its names.
+    void openedCut_data()
+    {
+        QTest::addColumn<QString>("steps"); // save, saveAs:NAME, new, exit:NAME
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("asked"); // before replacing the file
+        QTest::addColumn<bool>("replaced");
+        const int yes = int(Answer::Yes);
+        const int no = int(Answer::No);
+        QTest::newRow("Save, No") << "save" << QList{no} << true << false;
+        QTest::newRow("Save, Yes, Save") << "save save" << QList{yes} << true << true;
+        QTest::newRow("Save As the same file") << "saveAs:cut" << QList{no} << true << false;
+        QTest::newRow("Save As another name of it")
+            << "saveAs:2003/same" << QList{no} << true << false;
+        QTest::newRow("Save As another file, Save")
+            << "saveAs:other save" << QList<int>{} << false << false;
+        QTest::newRow("Exit, Yes, No") << "exit:cut" << QList{yes, no} << true << false;
+        QTest::newRow("New, Save As the same file")
+            << "new saveAs:cut" << QList{no} << false << true;
+    }
+    void openedCut()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, asked);
+        QFETCH(bool, replaced);
+        QByteArray race = "DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n";
+        race += QByteArray(CellCount, '\n') + "-9999\r\n";
+        QFile cut(data("cut"));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(race) == race.size());
+        cut.close();
+        QVERIFY(::link(QFile::encodeName(data("cut")), QFile::encodeName(data("2003/same"))) == 0);
+        desktop_->fileChoices = {data("cut")};
+        commands_->open();
+        QCOMPARE(caption_, "Quorvel  [ CUT ]");
+        QCOMPARE(desktop_->messages.size(), 1);
+        QVERIFY(
+            desktop_->messages[0].text.contains(data("cut") + "\nare longer than Quorvel keeps"));
+
+        for (const int answer : answers)
+            desktop_->answers << Answer(answer);
+        for (const QString &step : steps.split(' ')) {
+            const QString name = step.section(':', 1);
+            desktop_->fileChoices = {data(name)};
+            if (step == "save")
+                commands_->save();
+            else if (step == "new")
+                commands_->newRace();
+            else if (step.startsWith("exit"))
+                QCOMPARE(commands_->exit(), FileCommands::ExitDecision::KeepRunning);
+            else
+                commands_->saveAs();
+        }
+        const auto cutQuestions =
+            std::count_if(desktop_->questions.begin(), desktop_->questions.end(),
+                          [](const ScriptedDesktop::Message &question) {
+                              return question.text.contains("shortened");
+                          });
+        QCOMPARE(cutQuestions, qsizetype(asked));
+        QCOMPARE(readAll(data("cut")) != race, replaced);
+        QCOMPARE(readAll(data("2003/same")), readAll(data("cut")));
+    }
+
+    // The comment keeps every character typed, no-break spaces and line
+    // breaks of either kind included.
+    void commentKeepsItsCharacters()
+    {
+        CommentsWindow window(*document_, nullptr);
+        auto *text = window.findChild<QPlainTextEdit *>("commentText");
+        QVERIFY(text);
+        QCOMPARE(text->toPlainText(), "note");
+        text->clear();
+        QTest::keyClicks(text, QString::fromUtf8("5\u00a0laps"));
+        QTest::keyClick(text, Qt::Key_Return);
+        QTest::keyClicks(text, "dry");
+        QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(text, QString::fromUtf8("\u00a0"));
+        QCOMPARE(document_->comment(), "5\u00a0laps\r\ndry\r\n\u00a0");
+    }
+
+    // Paths keep every byte through the window's text, so a folder named
+    // in Latin-1 is still found.
+    void systemPathsKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("UTF-8") << QByteArray("/tmp/r\xc3\xa9gie/\xf0\x9f\x8f\x81");
+        QTest::newRow("Latin-1") << QByteArray("/tmp/r\xe9gie/bin");
+        QTest::newRow("cut UTF-8, lone continuation") << QByteArray("/a\xc3/\x80\xbf\xff/b");
+        QTest::newRow("encoded surrogate") << QByteArray("/\xed\xb3\xa9");
+    }
+    void systemPathsKeepTheirBytes()
+    {
+        QFETCH(QByteArray, path);
+        QCOMPARE(QByteArray::fromStdString(ToSystemPath(FromSystemPath(path.toStdString()))), path);
+    }
+
+    // The real file dialog shows a race's size, type and date whole.
+    void fileDialogColumnsHaveRoom()
+    {
+        // Qt keeps the dialog's column widths from its last use: none here.
+        const QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QStringList cut;
+        QTimer::singleShot(0, [&cut] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *list = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
+            if (list &&
+                QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()); })) {
+                // Every size, type and date, with the margins the view
+                // keeps on either side of a text.
+                const int margins =
+                    2 *
+                    (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+                const QAbstractItemModel &files = *list->model();
+                for (int row = 0; row < files.rowCount(list->rootIndex()); ++row) {
+                    for (int column = 1; column < 4; ++column) {
+                        const QString text =
+                            files.index(row, column, list->rootIndex()).data().toString();
+                        if (list->header()->sectionSize(column) <
+                            list->fontMetrics().horizontalAdvance(text) + margins)
+                            cut << text;
+                    }
+                }
+            } else {
+                cut << "no dialog or no files";
+            }
+            if (dialog)
+                dialog->reject();
+        });
+        QtDesktop().chooseFileToOpen(nullptr, {"Open a File", data(""), "", "All Files (*)"});
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
     }
 
     void longNameFitsTheScreen()

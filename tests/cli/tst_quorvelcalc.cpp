@@ -42,6 +42,18 @@ const CalcCase Cases[] = {
     {"device", "quorvel-calc /dev/zero", 1, "^$", ".", "/dev/zero: Not a regular file\\n"},
     {"folder", "mkdir -p f; quorvel-calc --json f", 1, "^$", ".", "open f: Is a directory\\n"},
     {"missing", "quorvel-calc \"$(printf 'no\\033[2J')\"", 1, "^$", ".", "no\\\\x1b\\[2J: No such"},
+    {"cell cut", "quorvel-calc long.lqr", 3, "entire race +38\\.7\\n", "x{4097}",
+     "^quorvel-calc: long\\.lqr: texts longer than Quorvel keeps .* were cut; the output holds "
+     "only their beginnings\\n$"},
+    {"cut, race file out", "quorvel-calc --recalculated long.lqr", 3, "\\r\\nx{4096}\\r\\n",
+     "x{4097}", "were cut"},
+    // Found through its own folder, whose name is not UTF-8: the data folder
+    // beside it names the race by its sub-folder.
+    {"program folder not UTF-8",
+     "d=$(printf 'r\\351gie')/lqrfiles/bin; mkdir -p $d/lqrfiles/2003 && cp \"$(command -v "
+     "quorvel-calc)\" "
+     "$d && cp worked.lqr $d/lqrfiles/2003/w && $d/quorvel-calc $d/lqrfiles/2003/w",
+     0, "^Quorvel race sheet: 2003/W\\n", "^$", "^$"},
     {"not a race file", "echo hello >h; quorvel-calc h", 1, "^$", ".",
      "^This is not a Quorvel file and can not be used.\\n$"},
 };
@@ -73,6 +85,10 @@ private slots:
         lines[3 + 151] = "note \x1b[31mred\xC2\x9B\r";
         QFile odd(dir_.filePath("odd.lqr"));
         QVERIFY(odd.open(QIODevice::WriteOnly) && odd.write(lines.join('\n')) > 0);
+        QList<QByteArray> longLines = worked.seek(0) ? worked.readAll().split('\n') : lines;
+        longLines[3 + 114] = QByteArray(5000, 'x') + '\r'; // a reserved cell, never shown
+        QFile longer(dir_.filePath("long.lqr"));
+        QVERIFY(longer.open(QIODevice::WriteOnly) && longer.write(longLines.join('\n')) > 0);
     }
 
     void run_data()

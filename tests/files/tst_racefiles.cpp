@@ -120,6 +120,45 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(race.comment), row.commentBack);
     }
 
+    // A text beyond what the program keeps is cut, and the reader says so,
+    // so that the crew learns of it and the file is not replaced unasked.
+    void textsLongerThanKept_data()
+    {
+        QTest::addColumn<QByteArray>("inputMode");
+        QTest::addColumn<QByteArray>("cell");
+        QTest::addColumn<QByteArray>("comment");
+        QTest::addColumn<bool>("cut");
+        const QByteArray full(4096, 'x');
+        const QByteArray mebibyte(1 << 20, 'c');
+        const QByteArray zero = " 0 ";
+        const QByteArray none;
+        QTest::newRow("cell at the limit") << zero << full << none << false;
+        QTest::newRow("cell one longer") << zero << full + 'x' << none << true;
+        QTest::newRow("Latin-1 cell, twice as long decoded")
+            << zero << QByteArray(4096, '\xe9') << none << true;
+        QTest::newRow("comment at the limit") << zero << full << mebibyte << false;
+        QTest::newRow("comment one longer") << zero << full << mebibyte + 'c' << true;
+        QTest::newRow("a line past the full comment") << zero << full << mebibyte + "\r\n" << true;
+        QTest::newRow("a long number") << QByteArray(100, '0') + '1' << full << none << false;
+    }
+    void textsLongerThanKept()
+    {
+        QFETCH(QByteArray, inputMode);
+        QFETCH(QByteArray, cell);
+        QFETCH(QByteArray, comment);
+        QFETCH(bool, cut);
+        QByteArray bytes = "DNX-LQR*1.20\r\n" + inputMode + "\r\n 0 \r\n";
+        for (int i = 0; i < CellCount; ++i)
+            bytes += (i == 5 ? cell : QByteArray()) + "\r\n";
+        bytes += comment + "\r\n-9999\r\n";
+        std::stringbuf source(bytes.toStdString(), std::ios::in);
+        const RaceFileReadResult read = ParseRaceFile(source);
+        QCOMPARE(read.status, RaceFileReadStatus::Read);
+        QCOMPARE(read.cut, cut);
+        QVERIFY(read.contents.cells[5].size() <= CellTextLimit &&
+                read.contents.comment.size() <= CommentLimit);
+    }
+
     void displayName()
     {
         // The path below the data folder only when the folder is followed by "/".
