@@ -125,10 +125,11 @@ if [ -n "${CUPS_SERVER:-}" ]; then
         fail "the window differs after printing"
 fi
 
-# After kill -9 the next start offers the race back; Yes brings it back.
+# After kill -9 the next start offers the race back; Yes brings it back,
+# caption and all.
 cp "$COPIES/race-1.lqr" "$WORK/left" && kill -9 "$PID"
 start && until_ok "the splash gone" splash_gone && until_ok "the offer" focus_is Quorvel
-shot offer && keys Return && until_ok "the restored race" focus_is 'Quorvel  \[ WET.LQR \]'
+shot offer && keys Return && until_ok "the restored race" focus_is 'Quorvel - Dunmere   \[ WET.LQR \]'
 until_ok "the restored copy" cmp -s "$WORK/left" "$COPIES/race-2.lqr"
 
 # The range message: 25 % in the caution usage, one box, answered by keys;
