@@ -13,7 +13,6 @@
 #include "ProgramFont.h"
 #include "ProgramVersion.h"
 #include "RecoveryKeeper.h"
-#include "Resources.h"
 #include "SheetView.h"
 #include "SystemPath.h"
 
@@ -120,7 +119,6 @@ void MainWindow::openAbout()
 {
     // One About window at a time: asking again brings it to the front.
     if (!about_) {
-        LoadPictures();
         about_ = new AboutWindow(desktop_, QPixmap(QStringLiteral(":/quorvel/splash.png")), this);
         navigator_->addOwnWindow(about_, Navigator::OnLeaving::Stay);
         about_->move(geometry().center() - about_->rect().center());

@@ -2,7 +2,6 @@
 
 #include "ProgramFont.h"
 #include "ProgramVersion.h"
-#include "Resources.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
@@ -24,7 +23,6 @@ constexpr TwipsRect ProgramNameLabel = {0, 3795, 4935, 495};
 SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
-    LoadPictures();
     setAttribute(Qt::WA_DeleteOnClose);
     const double dpi = logicalDpiY();
     setFixedSize(TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi));

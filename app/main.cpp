@@ -4,7 +4,6 @@
 #include "ProgramFolders.h"
 #include "ProgramVersion.h"
 #include "QtDesktop.h"
-#include "Resources.h"
 #include "SplashWindow.h"
 #include "SystemPath.h"
 
@@ -65,7 +64,6 @@ int main(int argc, char *argv[])
     // The desktop entry's name, so docks and task bars put the window under
     // its launcher (the Wayland app id; StartupWMClass in the entry does it on X11).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.dunmere.Quorvel"));
-    quorvel::LoadPictures();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/quorvel-32.png")));
 
     quorvel::QtDesktop desktop;
