@@ -38,7 +38,7 @@ namespace {
 
 // "Help" stands well apart from the other entries on the menu bar.
 const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
-QString HelpFilePath(const QString &programFolder)
+QString helpFilePath(const QString &programFolder)
 {
     return programFolder + QStringLiteral("/kvtext/help") + QStringLiteral(".txt");
 }
@@ -53,7 +53,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
     buildMenu();
     buildWindow(logicalDpiY());
-    rowHelp_ = std::make_unique<RowHelp>(HelpFilePath(programFolder), helpBox_);
+    rowHelp_ = std::make_unique<RowHelp>(helpFilePath(programFolder), helpBox_);
     sheetView_->describeWith(*rowHelp_);
 
     PrepareDataFolder(folders_);

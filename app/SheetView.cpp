@@ -15,7 +15,7 @@ namespace Layout = MainWindowLayout;
 
 namespace {
 
-QString FromView(std::string_view text)
+QString fromView(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -23,13 +23,13 @@ QString FromView(std::string_view text)
 // A cell's name as the crew says it, from the words its captions show: a
 // side field by its caption ("Tank Capacity, gals"), a grid cell by its row
 // and column ("Can Wt Before, lbs, 2nd Pit"). Screen readers announce it.
-QString SpokenName(int cell)
+QString spokenName(int cell)
 {
     if (IsSideCell(cell))
-        return FromView(SideCellCaption(cell));
+        return fromView(SideCellCaption(cell));
     const auto row = static_cast<Row>(cell % RowsPerColumn);
-    return FromView(RowCaption(row)) + QStringLiteral(", ") +
-           FromView(ColumnHeading(cell / RowsPerColumn));
+    return fromView(RowCaption(row)) + QStringLiteral(", ") +
+           fromView(ColumnHeading(cell / RowsPerColumn));
 }
 
 } // namespace
@@ -46,7 +46,7 @@ SheetView::SheetView(RaceSheet &sheet, const Containers &containers, double dots
         addCell(field.cell, container, px(field.field));
     }
     for (int column = 0; column < ColumnCount; ++column) {
-        auto *heading = new QLabel(FromView(ColumnHeading(column)), containers.testConditions);
+        auto *heading = new QLabel(fromView(ColumnHeading(column)), containers.testConditions);
         heading->setObjectName(QStringLiteral("heading%1").arg(column));
         heading->setAlignment(Qt::AlignCenter);
         heading->setGeometry(px(Layout::ColumnHeading(column)));
@@ -65,7 +65,7 @@ CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
 {
     auto *edit = new CellEdit(cell, container);
     edit->setGeometry(rect);
-    edit->setAccessibleName(SpokenName(cell));
+    edit->setAccessibleName(spokenName(cell));
     cells_[static_cast<std::size_t>(cell)] = edit;
     connect(edit, &QLineEdit::textEdited, this, [this, cell](const QString &text) {
         sheet_.setText(cell, text.toStdString());
@@ -78,7 +78,7 @@ CellEdit *SheetView::addCell(int cell, QWidget *container, const QRect &rect)
 
 void SheetView::addCaption(int panel, QWidget *container, const QRect &rect)
 {
-    auto *label = new CaptionPanel(panel, FromView(PanelCaption(panel)), container);
+    auto *label = new CaptionPanel(panel, fromView(PanelCaption(panel)), container);
     label->setGeometry(rect);
     captions_[static_cast<std::size_t>(panel)] = label;
     connect(label, &CaptionPanel::clicked, this, &SheetView::captionClicked);
