@@ -6,6 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include <QString>
+#include <QStringDecoder>
+
 namespace quorvel {
 namespace {
 
@@ -16,73 +19,18 @@ bool isFieldBlank(int c)
     return c == ' ' || c == '\t';
 }
 
-// Length of the valid UTF-8 sequence starting at i, or 0.
-std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > s.size())
-        return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
-bool isValidUtf8(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t length = utf8SequenceLength(s, i);
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string DecodeFileText(std::string_view bytes)
 {
-    if (isValidUtf8(bytes))
+    // Valid UTF-8 stays as it is; anything else is taken as Latin-1, which
+    // is what older tools wrote.
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    [[maybe_unused]] const QString decoded = utf8(view);
+    if (!utf8.hasError())
         return std::string(bytes);
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            text.push_back(c);
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            text.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return text;
+    return QString::fromLatin1(view).toStdString();
 }
 
 void DropIncompleteUtf8Tail(std::string &bytes)
