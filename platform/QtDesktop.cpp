@@ -1,8 +1,8 @@
 #include "QtDesktop.h"
 
-#include "SystemPath.h"
-
 #include "ModalBox.h"
+#include "ProgramVersion.h"
+#include "SystemPath.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -232,7 +232,11 @@ WindowPrinter &QtDesktop::printer()
 
 void QtDesktop::choosePrinter(QWidget *parent)
 {
-    printer().chooseInDialog(parent);
+    if (!printer().chooseInDialog(parent))
+        showMessage(parent,
+                    QObject::tr("The print system does not answer, so Print Setup cannot "
+                                "list the printers. Try again in a moment."),
+                    ProgramName());
     giveFocusBack(parent);
 }
 

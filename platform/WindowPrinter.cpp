@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPainter>
@@ -17,8 +18,14 @@
 
 #include <cups/cups.h>
 
+#include <QComboBox>
+#include <QLineEdit>
+
 #include <algorithm>
+#include <future>
+#include <memory>
 #include <optional>
+#include <thread>
 
 namespace quorvel {
 
@@ -82,6 +89,9 @@ struct CupsLibrary
     decltype(&cupsPrintFile2) printFile = nullptr;
     decltype(&cupsFreeOptions) freeOptions = nullptr;
     decltype(&cupsLastErrorString) lastError = nullptr;
+    decltype(&cupsLastError) lastStatus = nullptr;
+    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
 };
 
 std::optional<CupsLibrary> loadCups()
@@ -94,9 +104,73 @@ std::optional<CupsLibrary> loadCups()
     CupsLibrary cups;
     if (!resolve(cups.addOption, "cupsAddOption") || !resolve(cups.printFile, "cupsPrintFile2") ||
         !resolve(cups.freeOptions, "cupsFreeOptions") ||
-        !resolve(cups.lastError, "cupsLastErrorString"))
+        !resolve(cups.lastError, "cupsLastErrorString") ||
+        !resolve(cups.lastStatus, "cupsLastError") ||
+        !resolve(cups.getNamedDest, "cupsGetNamedDest") ||
+        !resolve(cups.freeDests, "cupsFreeDests"))
         return std::nullopt;
     return cups;
+}
+
+// What the print system said when asked for its default printer.
+struct PrintSystemAnswer
+{
+    enum Kind { Silent, Unreachable, NoDefault, Default } kind = Silent;
+    QString defaultPrinter;
+};
+
+// Asks on a thread of its own: a scheduler that has stopped answering
+// (stopped, or its machine gone) keeps the question for minutes, and the
+// window must not wait with it. The thread is left to end when it may.
+PrintSystemAnswer askPrintSystem(const CupsLibrary &cups, std::chrono::milliseconds patience)
+{
+    auto reply = std::make_shared<std::promise<PrintSystemAnswer>>();
+    std::future<PrintSystemAnswer> answer = reply->get_future();
+    std::thread([cups, reply] {
+        PrintSystemAnswer said;
+        if (cups_dest_t *dest = cups.getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+            said = {PrintSystemAnswer::Default, QString::fromUtf8(dest->name)};
+            cups.freeDests(1, dest);
+        } else {
+            said.kind = cups.lastStatus() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
+                            ? PrintSystemAnswer::Unreachable
+                            : PrintSystemAnswer::NoDefault;
+        }
+        reply->set_value(said);
+    }).detach();
+    if (answer.wait_for(patience) != std::future_status::ready)
+        return {};
+    return answer.get();
+}
+
+// The printer dialog shows a printer even where a PDF file was chosen: it
+// fills itself in from the printer as it is shown, then this shows the
+// choice as it stands, last in the list of printers.
+class PdfChoiceShown : public QObject
+{
+public:
+    PdfChoiceShown(QComboBox *printers, QLineEdit *fileName, QString file)
+        : printers_(printers), fileName_(fileName), file_(std::move(file))
+    {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && printers_ && fileName_ && !file_.isEmpty()) {
+            printers_->setCurrentIndex(printers_->count() - 1);
+            fileName_->setText(file_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QComboBox *printers_;
+    QLineEdit *fileName_;
+    const QString file_;
+};
+
+QString silentPrintSystem()
+{
+    return QObject::tr("The print system does not answer. The next Print asks it again.");
 }
 
 // Hands the file to the print system; the job number, or 0 when it was
@@ -118,56 +192,135 @@ int submit(const CupsLibrary &cups, const QString &printer, const QString &file,
 
 } // namespace
 
-WindowPrinter::WindowPrinter() : printer_(QPrinter::HighResolution) {}
-
-void WindowPrinter::chooseInDialog(QWidget *parent)
+QPrinter &WindowPrinter::printer()
 {
-    QPrintDialog dialog(&printer_, parent);
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void WindowPrinter::choosePrinter(const QString &name)
+{
+    printer().setPrinterName(name);
+    chosenPrinter_ = name;
+    pdfFile_.clear();
+}
+
+void WindowPrinter::choosePdfFile(const QString &file)
+{
+    printer().setOutputFileName(file);
+    pdfFile_ = file;
+    chosenPrinter_.clear();
+}
+
+bool WindowPrinter::chooseInDialog(QWidget *parent)
+{
+    // The dialog lists the printers: only once the print system answers.
+    const std::optional<CupsLibrary> cups = loadCups();
+    if (cups && askPrintSystem(*cups, Patience).kind == PrintSystemAnswer::Silent)
+        return false;
+    QPrinter &printer = this->printer();
+    // The dialog changes the printer as the crew goes through it, Cancel or
+    // not: what was confirmed before is put back unless OK confirms anew.
+    const QString printerName = printer.printerName();
+    const QPageLayout layout = printer.pageLayout();
+    const QVariant options = printer.printEngine()->property(CupsOptions);
+
+    QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setWindowTitle(QObject::tr("Print Setup"));
     // The setup variant of the system's dialog: its copies and page ranges
     // stay folded away, and confirming prints nothing.
-    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
-        for (QAbstractButton *button : buttons->buttons()) {
-            if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
-                button->hide();
-        }
-        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
-            ok->setText(QObject::tr("OK"));
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    for (QAbstractButton *button : buttons ? buttons->buttons() : QList<QAbstractButton *>()) {
+        if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
+            button->hide();
     }
-    dialog.exec();
+    QPushButton *ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+    if (ok)
+        ok->setText(QObject::tr("OK"));
+    auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers"));
+    auto *fileName = dialog.findChild<QLineEdit *>(QStringLiteral("filename"));
+    PdfChoiceShown pdfChoice(printers, fileName, pdfFile_);
+    dialog.installEventFilter(&pdfChoice);
+    // Its question whether to overwrite an existing PDF file would change
+    // nothing: the page goes to the next free name. While OK checks the
+    // field, the field names a file that is not there.
+    QString chosenFile;
+    if (ok && fileName) {
+        QObject::connect(ok, &QAbstractButton::pressed, &dialog, [&] {
+            chosenFile = fileName->text();
+            if (fileName->isEnabled() && QFileInfo::exists(chosenFile))
+                fileName->setText(nextFreeName(chosenFile));
+        });
+        QObject::connect(ok, &QAbstractButton::clicked, &dialog,
+                         [&] { fileName->setText(chosenFile); });
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        if (pdfFile_.isEmpty())
+            printer.setPrinterName(printerName);
+        else
+            printer.setOutputFileName(pdfFile_);
+        printer.setPageLayout(layout);
+        printer.printEngine()->setProperty(CupsOptions, options);
+        return true;
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        choosePdfFile(chosenFile.isEmpty() ? printer.outputFileName() : chosenFile);
+    else
+        choosePrinter(printer.printerName());
+    return true;
 }
 
 Desktop::PrintResult WindowPrinter::print(QWidget *widget)
 {
-    return printer_.outputFormat() == QPrinter::PdfFormat ? printToPdf(widget)
-                                                          : printOnPrinter(widget);
+    return pdfFile_.isEmpty() ? printOnPrinter(widget) : printToPdf(widget);
 }
 
 Desktop::PrintResult WindowPrinter::printToPdf(QWidget *widget)
 {
-    if (printer_.outputFileName().isEmpty())
-        return {false, noPrinter(), {}};
-    const QString file = QFileInfo(nextFreeName(printer_.outputFileName())).absoluteFilePath();
-    if (!drawPage(widget, file, printer_.pageLayout()))
+    const QString file = QFileInfo(nextFreeName(pdfFile_)).absoluteFilePath();
+    if (!drawPage(widget, file, printer().pageLayout()))
         return {false, QObject::tr("The PDF file %1 could not be written.").arg(file), {}};
     return {true, {}, file};
 }
 
 Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
 {
-    const QString name = printer_.printerName();
     const std::optional<CupsLibrary> cups = loadCups();
-    if (name.isEmpty() || !cups || QPrinterInfo::printerInfo(name).isNull())
+    if (!cups)
         return {false, noPrinter(), {}};
+    const PrintSystemAnswer answer = askPrintSystem(*cups, Patience);
+    switch (answer.kind) {
+    case PrintSystemAnswer::Silent:
+        return {false, silentPrintSystem(), {}};
+    case PrintSystemAnswer::Unreachable:
+        return {false, noPrinter(), {}};
+    case PrintSystemAnswer::NoDefault:
+        if (chosenPrinter_.isEmpty())
+            return {false, QObject::tr("No printer is set as the default printer."), {}};
+        break;
+    case PrintSystemAnswer::Default:
+        break;
+    }
+    const QString name = chosenPrinter_.isEmpty() ? answer.defaultPrinter : chosenPrinter_;
+    const QPrinterInfo queue = QPrinterInfo::printerInfo(name);
+    if (queue.isNull())
+        return {false, noPrinter(), {}};
+    QPrinter &printer = this->printer();
+    // Until the crew chooses, the default printer's own paper.
+    if (chosenPrinter_.isEmpty()) {
+        printer.setPrinterName(name);
+        printer.setPageSize(queue.defaultPageSize());
+    }
     // Qt's own CUPS printing drops the answer of the print system, so the
     // page is drawn into a PDF file here and handed over by hand: a refused
     // job is then known, with the reason.
     QTemporaryFile page(QDir::tempPath() + QStringLiteral("/quorvel-XXXXXX.pdf"));
-    if (!page.open() || !drawPage(widget, page.fileName(), printer_.pageLayout()))
+    if (!page.open() || !drawPage(widget, page.fileName(), printer.pageLayout()))
         return {false, QObject::tr("The page could not be prepared for the printer."), {}};
-    QStringList choices{QStringLiteral("media"), printer_.pageLayout().pageSize().key()};
-    choices += printer_.printEngine()->property(CupsOptions).toStringList();
+    QStringList choices{QStringLiteral("media"), printer.pageLayout().pageSize().key()};
+    choices += printer.printEngine()->property(CupsOptions).toStringList();
     const QString title = widget->window()->windowTitle();
     if (submit(*cups, name, page.fileName(), title.isEmpty() ? ProgramName() : title, choices) == 0)
         return {false,

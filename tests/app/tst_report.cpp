@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QtWidgets>
 
+#include <csignal>
+
 using namespace quorvel;
 
 static const QString HelpText = "the help of the focused cell";
@@ -36,7 +38,7 @@ class TestReport : public QObject
     QString onScreen_; // what the Help box last showed
     std::unique_ptr<ScriptedDesktop> desktop_;
     std::unique_ptr<MainWindow> window_;
-    WindowPrinter printer_;
+    std::optional<WindowPrinter> printer_;
 
     bool eventFilter(QObject *box, QEvent *event) override
     {
@@ -51,6 +53,7 @@ private slots:
     {
         QDir(folder_).mkpath("lqrfiles");
         desktop_ = std::make_unique<ScriptedDesktop>();
+        printer_.emplace();
         window_ = std::make_unique<MainWindow>(folder_, *desktop_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -59,7 +62,7 @@ private slots:
         desktop_->onPrint = [this] {
             return onScreen_ + (window_->cursor().shape() == Qt::WaitCursor ? "[busy]" : "");
         };
-        desktop_->printWith = [this](QWidget *page) { return printer_.print(page); };
+        desktop_->printWith = [this](QWidget *page) { return printer_->print(page); };
     }
     void cleanup() { window_.reset(); }
 
@@ -76,8 +79,10 @@ private slots:
         QTest::newRow("blanks only, refused")
             << "rejected" << QString("   ") << HelpText
             << nothing.arg("The printer rejected did not accept the page: .+");
+        // Nothing chosen and no default printer: not the first printer there is.
         QTest::newRow("Enter at once, no printer")
-            << "" << QString(" ") << HelpText << nothing.arg("No printer can be reached\\.");
+            << "" << QString(" ") << HelpText
+            << nothing.arg("No printer (can be reached|is set as the default printer)\\.");
     }
     void print()
     {
@@ -88,7 +93,8 @@ private slots:
         const QString spooled = qEnvironmentVariable("QUORVEL_SPOOLED_PAGE");
         if (!queue.isEmpty() && spooled.isEmpty())
             QSKIP("cupsd is not installed: no print system to print on");
-        printer_.printer().setPrinterName(queue);
+        if (!queue.isEmpty())
+            printer_->choosePrinter(queue);
         desktop_->typedTexts = {typed};
         trigger("mnuPrint");
         trigger("mnuPrint"); // Cancel, which changes nothing; the comment was not kept
@@ -113,7 +119,7 @@ private slots:
     void printToPdfAndAbout() // Print Setup's choice holds for the About window too
     {
         const QString first = temporary_.filePath("race.pdf");
-        printer_.printer().setOutputFileName(first);
+        printer_->choosePdfFile(first);
         desktop_->typedTexts = {"Stop 1"};
         trigger("mnuPrint");
         trigger("mnuAbout");
@@ -127,6 +133,94 @@ private slots:
         QCOMPARE(desktop_->messages[1].text, "The page was saved to the PDF file\n" + second);
         QVERIFY(pageShows(first, client()->size(), "Comment: Stop 1"));
         QVERIFY(pageShows(second, about->size(), "Print"));
+    }
+
+    // Print Setup through the real dialog: a PDF file chosen, then the setup
+    // opened again and left with Cancel, or with OK over the file that the
+    // first page made, which is no question since that page is kept.
+    void pdfChoiceKept_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+    void pdfChoiceKept()
+    {
+        QFETCH(bool, confirm);
+        const QString stem = temporary_.filePath(QTest::currentDataTag());
+        const QString file = stem + ".pdf";
+        bool shown = false;
+        bool asked = false;
+        const auto inSetup = [&](const std::function<void(QComboBox *, QLineEdit *)> &steps,
+                                 QDialogButtonBox::StandardButton answer) {
+            QTimer::singleShot(0, [&, steps, answer] {
+                QWidget *dialog = QApplication::activeModalWidget();
+                steps(dialog->findChild<QComboBox *>("printers"),
+                      dialog->findChild<QLineEdit *>("filename"));
+                QTimer::singleShot(500, [&] { // a question would be up by now
+                    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                        asked = true, box->accept();
+                });
+                dialog->findChild<QDialogButtonBox *>()->button(answer)->click();
+            });
+            QVERIFY(printer_->chooseInDialog(window_.get()));
+        };
+        inSetup(
+            [&](QComboBox *printers, QLineEdit *name) {
+                printers->setCurrentIndex(printers->count() - 1);
+                name->setText(file);
+            },
+            QDialogButtonBox::Ok);
+        desktop_->typedTexts = {" ", " "};
+        trigger("mnuPrint");
+        inSetup(
+            [&](QComboBox *printers, QLineEdit *name) {
+                shown = printers->currentIndex() == printers->count() - 1 && name->text() == file;
+            },
+            confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+        QVERIFY(shown);
+        QVERIFY(!asked);
+        trigger("mnuPrint");
+        QCOMPARE(desktop_->messages.size(), 2);
+        QCOMPARE(desktop_->messages[1].text,
+                 "The page was saved to the PDF file\n" + stem + "-2.pdf");
+    }
+
+    // Nothing chosen: the print system's default printer, on its own paper.
+    void defaultPrinterAndPaper()
+    {
+        const QString spooled = qEnvironmentVariable("QUORVEL_SPOOLED_PAGE");
+        if (spooled.isEmpty())
+            QSKIP("cupsd is not installed: no print system to print on");
+        qputenv("PRINTER", "spool"); // this user's default
+        desktop_->typedTexts = {" "};
+        trigger("mnuPrint");
+        qunsetenv("PRINTER");
+        QCOMPARE(desktop_->messages.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(QProcess::execute("sh", {"-c", "test -z \"$(lpstat -o)\""}), 0,
+                                  30000);
+        QProcess info;
+        info.start("pdfinfo", {spooled});
+        QVERIFY(info.waitForFinished());
+        QVERIFY2(info.readAll().contains("612 x 792 pts (letter)"), "not on the queue's Letter");
+    }
+
+    // A scheduler that has stopped answering holds the page a few seconds,
+    // not minutes, and the next Print once it answers again goes through.
+    void silentPrintSystem()
+    {
+        const int scheduler = qEnvironmentVariableIntValue("QUORVEL_CUPSD_PID");
+        if (scheduler == 0)
+            QSKIP("cupsd is not installed: no print system to stop");
+        printer_->choosePrinter("spool");
+        desktop_->typedTexts = {" ", " "};
+        ::kill(scheduler, SIGSTOP);
+        trigger("mnuPrint");
+        ::kill(scheduler, SIGCONT);
+        QCOMPARE(desktop_->messages.size(), 1);
+        QVERIFY(desktop_->messages[0].text.contains("The print system does not answer."));
+        trigger("mnuPrint");
+        QCOMPARE(desktop_->messages.size(), 1);
     }
 
     void printSetupOnlySetsUp()

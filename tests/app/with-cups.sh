@@ -3,7 +3,8 @@
 # temporary folder, so that printing meets the real print system without
 # touching the machine's. Queue "spool" leaves each job's output in
 # $QUORVEL_SPOOLED_PAGE; queue "rejected" refuses every job. Without cupsd the
-# test runs alone and its printing cases skip.
+# test runs alone and its printing cases skip. QUORVEL_CUPSD_PID lets a test
+# stop the scheduler, as one that no longer answers.
 #
 #   with-cups.sh COMMAND [ARGUMENT...]
 
@@ -20,7 +21,7 @@ printf '%s\n' "Listen $dir/cups.sock" "Browsing No" "<Policy default>" "<Limit A
 cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" 2>"$dir/log" & cups=$!
 trap 'set +e; kill $cups 2>/dev/null; wait $cups; rm -rf "$dir"' EXIT
 trap 'exit 1' HUP INT TERM
-export CUPS_SERVER="$dir/cups.sock" QUORVEL_SPOOLED_PAGE="$dir/page.pdf"
+export CUPS_SERVER="$dir/cups.sock" QUORVEL_SPOOLED_PAGE="$dir/page.pdf" QUORVEL_CUPSD_PID=$cups
 for i in $(seq 600); do [ -S "$CUPS_SERVER" ] && break || sleep 0.1; done
 pdf=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd # a PDF comes out
 lpadmin -p spool -v "file:$QUORVEL_SPOOLED_PAGE" -P $pdf -E 2>/dev/null
