@@ -17,16 +17,21 @@ using namespace quorvel;
 
 static const QString HelpText = "the help of the focused cell";
 
-// A page as a crew looks at it: one page, with the window's text, inked in
-// the window's proportions (so not blank).
+static const QString Support = QStringLiteral(QUORVEL_TEST_SUPPORT);
+
 static bool pageShows(const QString &pdf, QSize window, const QString &text)
 {
-    const QString look =
-        "pdfinfo \"$0\" | grep -q '^Pages: *1$' && pdftotext \"$0\" - | tr '\\n' ' ' | grep -qF "
-        "\"$1\" && gs -q -dBATCH -dNOPAUSE -sDEVICE=bbox \"$0\" 2>&1 | awk -v w=$2 '/HiRes/ {r "
-        "= ($4 - $2) / ($5 - $3) / w} END {exit !(r > 0.97 && r < 1.03)}'";
     const double proportions = double(window.width()) / window.height();
-    return QProcess::execute("sh", {"-c", look, pdf, text, QString::number(proportions)}) == 0;
+    return QProcess::execute(Support + "/page-shows.sh",
+                             {pdf, text, QString::number(proportions)}) == 0;
+}
+
+// No job of the print system's is still waiting or printing.
+static bool queueDone()
+{
+    QProcess jobs;
+    jobs.start("lpstat", {"-o"});
+    return jobs.waitForFinished() && jobs.readAll().isEmpty();
 }
 
 class TestReport : public QObject
@@ -111,8 +116,7 @@ private slots:
         QVERIFY(QRegularExpression(told).match(desktop_->messages.value(0).text).hasMatch());
         if (told != "^$")
             return;
-        QTRY_COMPARE_WITH_TIMEOUT(QProcess::execute("sh", {"-c", "test -z \"$(lpstat -o)\""}), 0,
-                                  30000);
+        QTRY_VERIFY_WITH_TIMEOUT(queueDone(), 30000);
         QVERIFY(pageShows(spooled, client()->size(), "Comment: Dry track"));
     }
 
@@ -197,8 +201,7 @@ private slots:
         trigger("mnuPrint");
         qunsetenv("PRINTER");
         QCOMPARE(desktop_->messages.size(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(QProcess::execute("sh", {"-c", "test -z \"$(lpstat -o)\""}), 0,
-                                  30000);
+        QTRY_VERIFY_WITH_TIMEOUT(queueDone(), 30000);
         QProcess info;
         info.start("pdfinfo", {spooled});
         QVERIFY(info.waitForFinished());
@@ -254,11 +257,8 @@ private slots:
         QFETCH(QString, tried);
         QFETCH(bool, found);
         QTemporaryDir bin; // the only folder on the search path
-        const QString make =
-            "for v in $1; do printf '#!/bin/sh\\necho ${0##*/} $# \"$1\" >>%s/log\\n"
-            "[ %s = r ] && exec /bin/sleep 3\\nexit %s\\n' \"$0\" ${v#*=} ${v#*=} "
-            ">\"$0/${v%=*}\" && chmod +x \"$0/${v%=*}\"; done";
-        QProcess::execute("sh", {"-c", make, bin.path(), viewers});
+        QProcess::execute(Support + "/stub-viewers.sh",
+                          QStringList{bin.path()} + viewers.split(' '));
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()));
         desktop_->startWith = [](auto &viewer, auto &arguments) {
