@@ -29,6 +29,18 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Every name in the folders, dangling links included, as full paths.
+QStringList entries(const QStringList &folders)
+{
+    QStringList names;
+    for (const QString &folder : QSet<QString>(folders.begin(), folders.end()))
+        for (const QFileInfo &entry : QDir(folder).entryInfoList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            names << entry.absoluteFilePath();
+    names.sort();
+    return names;
+}
+
 int modeOf(const QString &path)
 {
     struct stat info = {};
@@ -121,121 +133,68 @@ private slots:
         QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
     }
 
-    void saveFailureModes_data()
+    // Save As onto every kind of name a crew may choose: the race is written
+    // there, or nothing changes and the box says why. Links stay links: every
+    // name of a hard-linked race sees the new race, and a symbolic link keeps
+    // pointing at the file it names, which is made when it is not there.
+    void saveAs_data()
     {
-        QTest::addColumn<QString>("name"); // below the data folder; "*": another user's file
-        QTest::addColumn<int>("mode");     // of the file there before; 0: none
+        QTest::addColumn<QString>("chosen");    // below the data folder; "*": another user's file
+        QTest::addColumn<QString>("reason");    // in the box; empty: saved
+        QTest::addColumn<QStringList>("links"); // "name=target" symbolic, "name:file" hard
+        QTest::addColumn<QStringList>("alsoSaved"); // other names that then hold the new race
+        QTest::addColumn<int>("mode");              // of "race", which holds the old race
         QTest::addColumn<bool>("readOnlyFolder");
-        QTest::addColumn<QString>("reason"); // in the box; empty: saved
-        const QString refused = "Permission denied";
-        QTest::newRow("read-only file") << "race" << 0444 << false << refused;
-        QTest::newRow("another user's read-only file") << "*" << 0 << false << refused;
-        QTest::newRow("read-only folder") << "race" << 0 << true << refused;
-        QTest::newRow("writable file, read-only folder") << "race" << 0644 << true << "";
-        QTest::newRow("full disk") << "race" << 0644 << false << "File too large";
-        QTest::newRow("full disk, new name") << "race" << 0 << false << "File too large";
-        QTest::newRow("missing folder") << "gone/race" << 0 << false << "No such file";
-        QTest::newRow("folder as target") << "2003" << 0 << false << "Is a directory";
-        QTest::newRow("240-byte name") << QString(240, 'n') << 0644 << false << "";
-        QTest::newRow("256-byte name") << QString(256, 'n') << 0 << false << "name too long";
-        QTest::newRow("quoted name") << "my \"best\" race" << 0 << false << "";
-        QTest::newRow("mode kept") << "race" << 0640 << false << "";
+        const auto row = [](const char *tag, const QString &chosen, const char *reason,
+                            const QStringList &links = {}, const QStringList &alsoSaved = {},
+                            int mode = 0644, bool readOnlyFolder = false) {
+            QTest::newRow(tag) << chosen << QString(reason) << links << alsoSaved << mode
+                               << readOnlyFolder;
+        };
+        const char *refused = "Permission denied";
+        row("read-only file", "race", refused, {}, {}, 0444);
+        row("another user's read-only file", "*", refused);
+        row("read-only folder", "new", refused, {}, {}, 0644, true);
+        row("writable file, read-only folder", "race", "", {}, {}, 0644, true);
+        row("full disk", "race", "File too large");
+        row("full disk, new name", "new", "File too large");
+        row("missing folder", "gone/race", "No such file");
+        row("folder as target", "2003", "Is a directory");
+        row("240-byte name", QString(240, 'n'), "");
+        row("256-byte name", QString(256, 'n'), "name too long");
+        row("quoted name", "my \"best\" race", "");
+        row("mode kept", "race", "", {}, {}, 0640);
+        row("hard link", "race", "", {"2003/other:race"}, {"2003/other"});
+        row("hard link, other name", "2003/other", "", {"2003/other:race"}, {"race"});
+        row("hard link, full disk", "race", "File too large", {"2003/other:race"});
+        row("symbolic link", "link", "", {"link=race"}, {"race"});
+        row("dangling symbolic link", "link", "", {"link=2003/new"}, {"2003/new"});
+        row("chain of links, the last dangling", "link", "", {"link=2003/next", "2003/next=last"},
+            {"2003/last"});
+        row("symbolic link to a hard link", "link", "", {"2003/other:race", "link=2003/other"},
+            {"race", "2003/other"});
+        row("dangling link into no folder", "link", "No such file", {"link=gone/race"});
+        row("link to itself", "link", "Too many levels", {"link=link"});
     }
-    void saveFailureModes()
+    void saveAs()
     {
-        QFETCH(QString, name);
+        QFETCH(QString, chosen);
+        QFETCH(QString, reason);
+        QFETCH(QStringList, links);
+        QFETCH(QStringList, alsoSaved);
         QFETCH(int, mode);
         QFETCH(bool, readOnlyFolder);
-        QFETCH(QString, reason);
-        if ((mode == 0444 || readOnlyFolder || name == "*") && geteuid() == 0)
+        if ((mode == 0444 || readOnlyFolder || chosen == "*") && geteuid() == 0)
             QSKIP("permission bits do not stop root; this runs again unprivileged");
         // run-unprivileged.sh leaves root's 0444 file in a folder the crew owns.
         const QString path =
-            name == "*" ? qEnvironmentVariable("QUORVEL_FOREIGN_RACE") : data(name);
+            chosen == "*" ? qEnvironmentVariable("QUORVEL_FOREIGN_RACE") : data(chosen);
         if (path.isEmpty())
             QSKIP("no other user's file to try");
-        QFile old(path);
-        QVERIFY(!mode || (old.open(QIODevice::WriteOnly) && old.write("as it was\r\n")));
-        QVERIFY(!mode || ::chmod(QFile::encodeName(path), mode_t(mode)) == 0);
-        const QByteArray before = readAll(path);
-        const int modeBefore = modeOf(path);
-        const bool fileThere = QFileInfo(path).isFile();
-        const QDir folder = QFileInfo(path).dir();
-        QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
-        if (reason.isEmpty() && !files.contains(name))
-            (files << name).sort();
-        document_->setComment("changed");
-        desktop_->fileChoices = {path};
-        rlimit fileSize{};
-        getrlimit(RLIMIT_FSIZE, &fileSize);
-        const rlimit saved = fileSize;
-        // A file size limit fails the write as a full disk does, also for root.
-        const bool full = QString(QTest::currentDataTag()).startsWith("full disk");
-        fileSize.rlim_cur = full ? 64 : saved.rlim_cur;
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &fileSize);
-        ::chmod(QFile::encodeName(folder.path()), readOnlyFolder ? 0555 : 0755);
-        commands_->saveAs();
-        ::chmod(QFile::encodeName(folder.path()), 0755);
-        setrlimit(RLIMIT_FSIZE, &saved);
-
-        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden), files);
-        if (modeBefore)
-            QCOMPARE(modeOf(path), modeBefore);
-        QCOMPARE(readAll(path).endsWith("changed\r\n-9999\r\n"), reason.isEmpty());
-        QCOMPARE(desktop_->messages.size(), int(!reason.isEmpty()));
-        if (reason.isEmpty())
-            return;
-        QCOMPARE(readAll(path), before);
-        QVERIFY(desktop_->messages[0].text.contains(path));
-        QVERIFY2(desktop_->messages[0].text.contains(reason),
-                 qPrintable(desktop_->messages[0].text));
-        QCOMPARE(desktop_->messages[0].text.contains("The file that was there is unchanged"),
-                 fileThere);
-        QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
-                 data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
-    }
-
-    // Save keeps links as links: every name of a hard-linked race sees the
-    // new race, and a symbolic link keeps pointing at the file it names,
-    // which is made when it is not there. A save that fails leaves every
-    // name with the race that was there.
-    void linksKept_data()
-    {
-        QTest::addColumn<QStringList>("links"); // "name=target" symbolic, "name:file" hard
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QStringList>("sameRace"); // the names that then hold the saved race
-        QTest::addColumn<QString>("reason");       // in the box; empty: saved
-        QTest::newRow("hard link")
-            << QStringList{"2003/other:race"} << "race" << QStringList{"race", "2003/other"} << "";
-        QTest::newRow("hard link, other name") << QStringList{"2003/other:race"} << "2003/other"
-                                               << QStringList{"race", "2003/other"} << "";
-        QTest::newRow("hard link, full disk")
-            << QStringList{"2003/other:race"} << "race" << QStringList{} << "File too large";
-        QTest::newRow("symbolic link")
-            << QStringList{"link=race"} << "link" << QStringList{"link", "race"} << "";
-        QTest::newRow("dangling symbolic link")
-            << QStringList{"link=2003/new"} << "link" << QStringList{"link", "2003/new"} << "";
-        QTest::newRow("chain of links, the last dangling")
-            << QStringList{"link=2003/next", "2003/next=last"} << "link"
-            << QStringList{"link", "2003/last"} << "";
-        QTest::newRow("symbolic link to a hard link")
-            << QStringList{"2003/other:race", "link=2003/other"} << "link"
-            << QStringList{"link", "race", "2003/other"} << "";
-        QTest::newRow("dangling link into no folder")
-            << QStringList{"link=gone/race"} << "link" << QStringList{} << "No such file";
-        QTest::newRow("link to itself")
-            << QStringList{"link=link"} << "link" << QStringList{} << "Too many levels";
-    }
-    void linksKept()
-    {
-        QFETCH(QStringList, links);
-        QFETCH(QString, chosen);
-        QFETCH(QStringList, sameRace);
-        QFETCH(QString, reason);
         QFile race(data("race"));
         QVERIFY(race.open(QIODevice::WriteOnly) && race.write("as it was\r\n") > 0);
         race.close();
+        QVERIFY(::chmod(QFile::encodeName(race.fileName()), mode_t(mode)) == 0);
         // Link targets as written: relative to the link's own folder.
         for (const QString &link : links) {
             const QStringList hard = link.split(':');
@@ -245,33 +204,53 @@ private slots:
                                      : ::symlink(QFile::encodeName(symbolic[1]),
                                                  QFile::encodeName(data(symbolic[0]))) == 0);
         }
+        const QByteArray before = readAll(path);
+        const int modeBefore = modeOf(path);
+        const bool fileThere = QFileInfo(path).isFile();
+        // Nothing else comes or goes in the folders concerned: no temporary file is left.
+        const QStringList folders = {QFileInfo(race).path(), data("2003"), QFileInfo(path).path()};
+        QStringList expected = entries(folders);
+        if (reason.isEmpty())
+            for (const QString &name : alsoSaved + QStringList{chosen})
+                expected << QDir::cleanPath(data(name));
+        expected.removeDuplicates();
+        expected.sort();
+
         document_->setComment("changed");
-        desktop_->fileChoices = {data(chosen)};
+        desktop_->fileChoices = {path};
         rlimit fileSize{};
         getrlimit(RLIMIT_FSIZE, &fileSize);
         const rlimit saved = fileSize;
+        // A file size limit fails the write as a full disk does, also for root.
         fileSize.rlim_cur = reason == "File too large" ? 64 : saved.rlim_cur;
         std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &fileSize);
+        ::chmod(QFile::encodeName(data("")), readOnlyFolder ? 0555 : 0755);
         const bool written = commands_->saveAs();
+        ::chmod(QFile::encodeName(data("")), 0755);
         setrlimit(RLIMIT_FSIZE, &saved);
 
         QCOMPARE(written, reason.isEmpty());
+        QCOMPARE(entries(folders), expected);
         for (const QString &link : links) {
             const QString name = link.section(QRegularExpression("[:=]"), 0, 0);
             QVERIFY2(QFileInfo(data(name)).isSymLink() == link.contains('='), qPrintable(name));
         }
-        for (const QString &name : sameRace)
-            QVERIFY2(readAll(data(name)).endsWith("changed\r\n-9999\r\n"), qPrintable(name));
-        const QStringList left = QDir(data("")).entryList(QDir::Hidden | QDir::Files) +
-                                 QDir(data("2003")).entryList(QDir::Hidden | QDir::Files);
-        QVERIFY2(!left.join(' ').contains(".quorvel-"), qPrintable(left.join(' ')));
-        if (reason.isEmpty())
+        if (modeBefore)
+            QCOMPARE(modeOf(path), modeBefore);
+        QCOMPARE(desktop_->messages.size(), int(!reason.isEmpty()));
+        if (reason.isEmpty()) {
+            for (const QString &name : alsoSaved + QStringList{chosen})
+                QVERIFY2(readAll(data(name)).endsWith("changed\r\n-9999\r\n"), qPrintable(name));
             return;
+        }
+        QCOMPARE(readAll(path), before);
         QCOMPARE(readAll(data("race")), "as it was\r\n");
-        QVERIFY2(desktop_->messages.value(0).text.contains(reason),
-                 qPrintable(desktop_->messages.value(0).text));
-        QCOMPARE(document_->currentFile().path(), data("start.lqr").toStdString());
+        const QString told = desktop_->messages[0].text;
+        QVERIFY2(told.contains(path) && told.contains(reason), qPrintable(told));
+        QCOMPARE(told.contains("The file that was there is unchanged"), fileThere);
+        QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
+                 data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
     }
 
     // A race opened cut says so, and the file it came from is replaced with
@@ -381,26 +360,21 @@ private slots:
         QTimer::singleShot(0, [&cut] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             auto *list = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
-            if (list &&
-                QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()); })) {
-                // Every size, type and date, with the margins the view
-                // keeps on either side of a text.
-                const int margins =
-                    2 *
-                    (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
-                const QAbstractItemModel &files = *list->model();
-                for (int row = 0; row < files.rowCount(list->rootIndex()); ++row) {
-                    for (int column = 1; column < 4; ++column) {
-                        const QString text =
-                            files.index(row, column, list->rootIndex()).data().toString();
-                        if (list->header()->sectionSize(column) <
-                            list->fontMetrics().horizontalAdvance(text) + margins)
-                            cut << text;
-                    }
-                }
-            } else {
+            if (!list ||
+                !QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()); }))
                 cut << "no dialog or no files";
-            }
+            // Every size, type and date, with the margins the view keeps on
+            // either side of a text.
+            const int margins =
+                list ? 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) : 0;
+            for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                for (int column = 1; column < 4; ++column) {
+                    const QString text =
+                        list->model()->index(row, column, list->rootIndex()).data().toString();
+                    if (list->header()->sectionSize(column) <
+                        list->fontMetrics().horizontalAdvance(text) + margins)
+                        cut << text;
+                }
             if (dialog)
                 dialog->reject();
         });

@@ -6,7 +6,6 @@
 #include "ModalBox.h"
 #include "ScriptedDesktop.h"
 #include "SplashWindow.h"
-#include "WorkedExample.h"
 
 #include <QApplication>
 #include <QDir>
@@ -119,20 +118,6 @@ private slots:
         Settle();
     }
     void cleanup() { window_.reset(); }
-
-    void workedExampleByKeyboard()
-    {
-        for (const test::CellText &entry : test::WorkedExampleEntries) {
-            for (int stops = 0; stops < 30 && focused() != cell(entry.cell); ++stops)
-                run("#Return");
-            run(entry.text);
-        }
-        run("#Return");
-        for (const std::size_t result : {8, 24, 31}) {
-            const test::CellText &expected = test::WorkedExampleResults.at(result);
-            QCOMPARE(cell(expected.cell)->text(), QString::fromLatin1(expected.text));
-        }
-    }
 
     // Where the focus goes, the help it shows, and how often the caution-usage
     // warning comes: once per recalculation. Coming back from the program's

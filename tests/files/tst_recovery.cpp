@@ -1,5 +1,5 @@
 // The recovery copy between programs, as a crew meets it after a crash: each
-// running program keeps its own copy under a lock; a copy that another
+// running program keeps its own copy of what was typed under a lock; a copy that another
 // running program holds is never offered nor touched; a dead program's copy
 // is offered once and brings back the sheet and the caption as they were; a
 // copy that holds nothing typed or opened is never offered. The other
@@ -64,20 +64,16 @@ int keepRace(const QString &programFolder, const QString &copies, const QString 
         program.window.setWindowTitle(FromSystemPath(program.document.currentFile().fileCaption()));
     }
     const QString copy = copies + "/race-1.lqr";
-    bool renewed = what != "typed-then-new";
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!renewed && QFile::exists(copy)) {
-            program.document.startNew();
-            program.keeper.noteChange();
-            renewed = true;
-        } else if (renewed && QFile::exists(copy) == (what != "typed-then-new")) {
-            poll.stop();
-            std::fputs("ready\n", stdout);
-            std::fflush(stdout);
-        }
-    });
-    poll.start(20);
+    if (what == "typed-then-new") {
+        if (!QTest::qWaitFor([&] { return QFile::exists(copy); }))
+            return 1;
+        program.document.startNew();
+        program.keeper.noteChange();
+    }
+    if (!QTest::qWaitFor([&] { return QFile::exists(copy) == (what != "typed-then-new"); }))
+        return 1;
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
     return QApplication::exec();
 }
 
@@ -106,29 +102,6 @@ private slots:
             other_.kill();
             other_.waitForFinished();
         }
-    }
-
-    // Every edit reaches the copy a moment later; a sheet back to nothing
-    // typed (New) keeps none, and a clean end leaves none.
-    void copyFollowsTheSheet()
-    {
-        Program program(folder_->path(), copies());
-        const QString copy = copies() + "/race-1.lqr";
-        program.keeper.noteChange(); // a recalculation alone: nothing typed
-        QTest::qWait(1500);
-        QVERIFY(!QFile::exists(copy));
-        program.type("42");
-        QTRY_VERIFY(readAll(copy).contains("\r\n42\r\n"));
-        program.document.setComment("wet");
-        program.keeper.noteChange();
-        QTRY_VERIFY(readAll(copy).contains("\r\nwet\r\n-9999\r\n"));
-        program.document.startNew();
-        program.keeper.noteChange();
-        QTRY_VERIFY(!QFile::exists(copy));
-        program.type("7");
-        QTRY_VERIFY(QFile::exists(copy));
-        program.keeper.discard();
-        QVERIFY(QDir(copies()).isEmpty());
     }
 
     // What another program left, running or dead, and what a program that

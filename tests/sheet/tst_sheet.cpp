@@ -54,14 +54,9 @@ private slots:
         row("0.72", 0.72); // exactly the double 0.72
         row("-99", -99);
         row("12.5 laps", 12.5);
-        row("x12", 0);
         row(" + 1 2 . 5", 12.5);
         row("\t-\n.5E+\n1", -5);
-        row("--5", 0);
-        row("-inf", 0);
         row("1.2.3", 1.2);
-        row("0,72", 0);
-        row("2e-x", 2);
         row("-9e999999999999", 0);
         row("9007199254740993", 9007199254740992.0); // halfway: to the even double
         // A hair above halfway, far beyond the 17th digit.
