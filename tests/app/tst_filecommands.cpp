@@ -318,20 +318,41 @@ private slots:
     }
 
     // The comment keeps every character typed, no-break spaces and line
-    // breaks of either kind included.
-    void commentKeepsItsCharacters()
+    // breaks of either kind included. Typing stops at 1000 characters; a
+    // longer comment from a file is kept whole and can be shortened.
+    void commentTyping_data()
     {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("keys"); // "#KEY" presses that key
+        QTest::addColumn<QString>("after");
+        const QString full(1000, 'x');
+        QTest::newRow("no-break spaces, line breaks")
+            << ""
+            << "5\u00a0laps #Return dry #Shift+Return \u00a0"
+            << "5\u00a0laps\r\ndry\r\n\u00a0";
+        QTest::newRow("stops at the limit")
+            << full.left(999) << "ab #Return" << full.left(999) + "a";
+        QTest::newRow("over a selection") << full << "#Shift+Left y z" << full.left(999) + "y";
+        QTest::newRow("longer from a file") << full + "x"
+                                            << "z #Backspace" << full;
+    }
+    void commentTyping()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, keys);
+        document_->setComment(before.toStdString());
         CommentsWindow window(*document_, nullptr);
         auto *text = window.findChild<QPlainTextEdit *>("commentText");
         QVERIFY(text);
-        QCOMPARE(text->toPlainText(), "note");
-        text->clear();
-        QTest::keyClicks(text, QString::fromUtf8("5\u00a0laps"));
-        QTest::keyClick(text, Qt::Key_Return);
-        QTest::keyClicks(text, "dry");
-        QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
-        QTest::keyClicks(text, QString::fromUtf8("\u00a0"));
-        QCOMPARE(document_->comment(), "5\u00a0laps\r\ndry\r\n\u00a0");
+        text->moveCursor(QTextCursor::End);
+        for (const QString &step : keys.split(' ')) {
+            const QKeyCombination key = QKeySequence(step.mid(1))[0];
+            if (step.startsWith('#'))
+                QTest::keyClick(text, key.key(), key.keyboardModifiers());
+            else
+                QTest::keyClicks(text, step);
+        }
+        QTEST(QString::fromStdString(document_->comment()), "after");
     }
 
     // Paths keep every byte through the window's text, so a folder named

@@ -128,8 +128,11 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("focused");
         QTest::addColumn<int>("warnings");
-        const auto row = [](const char *name, const char *steps, const char *focused, int n) {
-            QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(focused) << n;
+        QTest::addColumn<QString>("selected"); // in the focused cell
+        const auto row = [](const char *name, const char *steps, const char *focused, int n,
+                            const char *selected = "") {
+            QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(focused) << n
+                                << QString::fromLatin1(selected);
         };
         row("Up from the first cell", "@cell132 #Up", "recalculateButton", 0);
         row("Down skips hidden row 14", "@cell13 #Down", "cell15", 0);
@@ -154,6 +157,8 @@ private slots:
         row("About, background click", "@cell135 25 #Return !mnuAbout @about", "cell136", 2);
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         row("another application", "@cell135 25 #Return xmessage", "cell136", 1);
+        // Ctrl+C recalculates, then copies what the crew selected.
+        row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
     }
     void crewSteps()
     {
@@ -165,8 +170,10 @@ private slots:
         Settle();
         QCOMPARE(this->focused() ? this->focused()->objectName() : QString(), focused);
         const QString help = steps.contains(QLatin1Char('!')) ? "edited " : "help ";
-        if (focused.startsWith(QLatin1String("cell")))
+        if (focused.startsWith(QLatin1String("cell"))) {
             QCOMPARE(window_->findChild<QLabel *>("helpBox")->text(), help + focused.mid(4));
+            QTEST(cell(focused.mid(4).toInt())->selectedText(), "selected");
+        }
         QTEST(static_cast<int>(desktop_.messages.size()), "warnings");
     }
 
