@@ -1,29 +1,31 @@
 #include "CurrentFile.h"
 
-namespace quorvel {
+#include "TextFields.h"
 
-std::string ToUpperForDisplay(std::string_view text)
+#include <QString>
+
+namespace quorvel {
+namespace {
+
+// A name that is valid UTF-8 is raised by Qt's case mapping, every script's
+// letters; one that is not has only its ASCII letters raised and keeps its
+// other bytes, which the caption and quorvel-calc show as they can.
+std::string toUpper(std::string_view name, bool utf8)
 {
-    std::string upper(text);
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        const auto c = static_cast<unsigned char>(upper[i]);
-        if (c >= 'a' && c <= 'z') {
-            upper[i] = static_cast<char>(c - 'a' + 'A');
-        } else if (c == 0xC3 && i + 1 < upper.size()) {
-            // U+00E0..U+00FE but the division sign: their capitals lie 0x20 lower.
-            const auto next = static_cast<unsigned char>(upper[i + 1]);
-            if (next >= 0xA0 && next <= 0xBE && next != 0xB7)
-                upper[i + 1] = static_cast<char>(next - 0x20);
-            ++i;
-        }
-    }
-    return upper;
+    const QByteArrayView bytes(name.data(), static_cast<qsizetype>(name.size()));
+    return utf8 ? QString::fromUtf8(bytes).toUpper().toStdString()
+                : bytes.toByteArray().toUpper().toStdString();
 }
+
+} // namespace
 
 std::string ComputeDisplayName(std::string_view currentFile, std::string_view dataFolder)
 {
-    const std::string upperFile = ToUpperForDisplay(currentFile);
-    const std::string upperFolder = ToUpperForDisplay(dataFolder);
+    // Both raised the same way, so the folder is found in the name whatever
+    // bytes the rest of it holds.
+    const bool utf8 = IsValidUtf8(currentFile);
+    const std::string upperFile = toUpper(currentFile, utf8);
+    const std::string upperFolder = toUpper(dataFolder, utf8);
     // In the data folder only when the folder is followed by a separator:
     // the folder itself, or a folder whose name merely begins the same, is
     // not inside it.

@@ -14,9 +14,6 @@ inline constexpr std::string_view DataFolderName = "lqrfiles";
 [[nodiscard]] std::string ComputeDisplayName(std::string_view currentFile,
                                              std::string_view dataFolder);
 
-// Upper case for captions: ASCII and the accented Latin letters.
-[[nodiscard]] std::string ToUpperForDisplay(std::string_view text);
-
 // The race file the sheet belongs to, if any, and the captions naming it.
 class CurrentFile
 {

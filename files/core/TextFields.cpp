@@ -21,16 +21,20 @@ bool isFieldBlank(int c)
 
 } // namespace
 
+bool IsValidUtf8(std::string_view bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    [[maybe_unused]] const QString decoded =
+        utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return !utf8.hasError();
+}
+
 std::string DecodeFileText(std::string_view bytes)
 {
-    // Valid UTF-8 stays as it is; anything else is taken as Latin-1, which
-    // is what older tools wrote.
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    [[maybe_unused]] const QString decoded = utf8(view);
-    if (!utf8.hasError())
+    // Latin-1 is what older tools wrote.
+    if (IsValidUtf8(bytes))
         return std::string(bytes);
-    return QString::fromLatin1(view).toStdString();
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
 }
 
 void DropIncompleteUtf8Tail(std::string &bytes)

@@ -52,6 +52,10 @@ private:
     bool cutText_ = false;
 };
 
+// Whether bytes are UTF-8 as the standard has it: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF, no character cut short.
+[[nodiscard]] bool IsValidUtf8(std::string_view bytes);
+
 // Valid UTF-8 as it is; anything else read as Latin-1.
 [[nodiscard]] std::string DecodeFileText(std::string_view bytes);
 

@@ -161,18 +161,22 @@ private slots:
 
     void displayName()
     {
-        // The path below the data folder only when the folder is followed by "/".
-        const char *const cases[][2] = {
-            {"Untitled", "UNTITLED"},
-            {"/q/lqrfiles/2003/Race1", "2003/RACE1"},
-            {"/Q/LQRFILES/r", "R"},
-            {"/home/crew/2003/r", "R"},
-            {"/q/lqrfiles", "LQRFILES"},
-            {"/q/lqrfiles2/2003/x", "X"},
-            {"/q/lqrfiles/\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"},
+        // The path below the data folder only when the folder is followed by
+        // "/"; every script's letters raised.
+        const char *const cases[][3] = {
+            {"/q/lqrfiles/", "Untitled", "UNTITLED"},
+            {"/q/lqrfiles/", "/q/lqrfiles/2003/Race1", "2003/RACE1"},
+            {"/q/lqrfiles/", "/Q/LQRFILES/r", "R"},
+            {"/q/lqrfiles/", "/home/crew/2003/r", "R"},
+            {"/q/lqrfiles/", "/q/lqrfiles", "LQRFILES"},
+            {"/q/lqrfiles/", "/q/lqrfiles2/2003/x", "X"},
+            {"/q/lqrfiles/", "/q/lqrfiles/\xC3\xA9t\xC3\xA9\xCF\x83\xC3\xBF",
+             "\xC3\x89T\xC3\x89\xCE\xA3\xC5\xB8"},
+            // A name that is not UTF-8 keeps its bytes; its folder is found all the same.
+            {"/q/andr\xC3\xA9/lqrfiles", "/q/andr\xC3\xA9/lqrfiles/2003/r\xE9", "2003/R\xE9"},
         };
-        CurrentFile file("/q/lqrfiles/");
-        for (const auto &[path, name] : cases) {
+        for (const auto &[folder, path, name] : cases) {
+            CurrentFile file(folder);
             file.tieTo(path);
             QCOMPARE(file.displayName(), std::string(name));
         }
