@@ -199,4 +199,22 @@ std::optional<std::string> FieldReader::readLine(std::size_t limit)
     return decodeWithin(std::move(raw), limit);
 }
 
+void FieldReader::skipNumbers(int count)
+{
+    for (int number = 0; number < count; ++number) {
+        while (isFieldBlank(peek()) || atLineEnd())
+            take();
+        while (!atEnd() && peek() != ',' && !isFieldBlank(peek()) && !atLineEnd())
+            take();
+        while (isFieldBlank(peek()))
+            take();
+        if (peek() == ',')
+            take();
+    }
+    while (!atEnd() && !atLineEnd())
+        take();
+    if (atLineEnd())
+        takeLineEnd();
+}
+
 } // namespace quorvel

@@ -36,6 +36,9 @@ public:
     std::optional<std::int16_t> readIntegerField();
     // The rest of the current line; nullopt at the end of the file.
     std::optional<std::string> readLine(std::size_t limit);
+    // Passes over count numbers apart by a comma, blanks or line breaks, then
+    // over the rest of the line the last one ends on.
+    void skipNumbers(int count);
     // Whether a text read so far was longer than its limit and lost its end.
     [[nodiscard]] bool cutText() const { return cutText_; }
 

@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 #include "ModalBox.h"
+#include "RowHelp.h"
 #include "ScriptedDesktop.h"
 #include "SplashWindow.h"
 
@@ -21,6 +22,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <sstream>
 
 using namespace quorvel;
 
@@ -235,6 +237,27 @@ private slots:
         QTRY_VERIFY(focused());
         QTEST(focused()->objectName(), "focused");
         QTEST(static_cast<int>(desktop_.messages.size()), "warnings");
+    }
+
+    // The help file as crews edit it: the two numbers after each help line
+    // apart by a comma, blanks or line breaks, more on their line.
+    void helpFileLayouts_data()
+    {
+        QTest::addColumn<QByteArray>("numbers");
+        QTest::newRow("comma") << QByteArray("0,0");
+        QTest::newRow("blanks") << QByteArray(" 1.5 \t 2 ");
+        QTest::newRow("line breaks") << QByteArray("0\r\n\n 0");
+        QTest::newRow("more on the line") << QByteArray("0 , 0, 7 unused");
+    }
+    void helpFileLayouts()
+    {
+        QFETCH(QByteArray, numbers);
+        QByteArray file;
+        for (const char *help : {"first", "sec, ond"})
+            file += "title\r\n" + QByteArray(help) + "\r\n" + numbers + "\r\n";
+        std::stringbuf source(file.toStdString());
+        const HelpTexts texts = ParseHelpTexts(source);
+        QCOMPARE(texts[0] + '|' + texts[1] + '|' + texts[2], "first|sec, ond|");
     }
 
     void greyedResultsReadable()
