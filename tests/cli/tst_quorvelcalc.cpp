@@ -40,6 +40,9 @@ const CalcCase Cases[] = {
     {"FIFO", "mkfifo p; quorvel-calc p", 1, "^$", ".",
      "^quorvel-calc: cannot open p: Not a regular"},
     {"device", "quorvel-calc /dev/zero", 1, "^$", ".", "/dev/zero: Not a regular file\\n"},
+    {"swapped for a FIFO once looked at",
+     "cp worked.lqr s; LD_PRELOAD=$SWAP QUORVEL_SWAP_ON_OPEN=/s quorvel-calc s", 1, "^$", ".",
+     "s: Not a regular file\\n"},
     {"folder", "mkdir -p f; quorvel-calc --json f", 1, "^$", ".", "open f: Is a directory\\n"},
     {"missing", "quorvel-calc \"$(printf 'no\\033[2J')\"", 1, "^$", ".", "no\\\\x1b\\[2J: No such"},
     {"cell cut", "quorvel-calc long.lqr", 3, "entire race +38\\.7\\n", "x{4097}",
@@ -52,7 +55,8 @@ const CalcCase Cases[] = {
     {"program folder not UTF-8",
      "d=$(printf 'r\\351gie')/lqrfiles/bin; mkdir -p $d/lqrfiles/2003 && cp \"$(command -v "
      "quorvel-calc)\" "
-     "$d && cp worked.lqr $d/lqrfiles/2003/w && $d/quorvel-calc $d/lqrfiles/2003/w",
+     "$d && cp worked.lqr $d/lqrfiles/2003/w && $d/quorvel-calc $d/lqrfiles/2003/w; s=$?; "
+     "rm -r \"${d%%/*}\"; exit $s", // a name Qt could not remove
      0, "^Quorvel race sheet: 2003/W\\n", "^$", "^$"},
     {"not a race file", "echo hello >h; quorvel-calc h", 1, "^$", ".",
      "^This is not a Quorvel file and can not be used.\\n$"},
@@ -105,6 +109,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("PATH",
                            QFileInfo(QUORVEL_CALC).path() + ':' + environment.value("PATH"));
+        environment.insert("SWAP", SWAP_ON_OPEN);
         process.setProcessEnvironment(environment);
         process.setChildProcessModifier([] { ::setpgid(0, 0); });
         process.start("sh", {"-c", row->line});
