@@ -12,36 +12,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-int swapThenOpen(const char *symbol, const char *path, int flags, va_list arguments)
+extern "C" int open(const char *path, int flags, ...)
 {
+    va_list arguments;
+    va_start(arguments, flags);
     const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(arguments, mode_t) : 0;
+    va_end(arguments);
     const char *swapped = std::getenv("QUORVEL_SWAP_ON_OPEN");
     if (swapped && *swapped && std::string_view(path).ends_with(swapped)) {
         ::unlink(path);
         ::mkfifo(path, 0600);
     }
     using Open = int (*)(const char *, int, ...);
-    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, symbol))(path, flags, mode);
-}
-
-} // namespace
-
-extern "C" int open(const char *path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const int fd = swapThenOpen("open", path, flags, arguments);
-    va_end(arguments);
-    return fd;
-}
-
-extern "C" int open64(const char *path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const int fd = swapThenOpen("open64", path, flags, arguments);
-    va_end(arguments);
-    return fd;
+    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "open"))(path, flags, mode);
 }
