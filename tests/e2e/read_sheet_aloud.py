@@ -2,9 +2,9 @@
 
 Run by accessibility.sh with the program already starting:
     /usr/bin/python3 read_sheet_aloud.py HELP_FILE
-Checks each cell's name, description and states on an empty sheet, then
-types into the program with xdotool and checks them again, together with
-the events that tell a screen reader the descriptions changed.
+Checks cells' names, descriptions and states on an empty sheet, types into
+the program with xdotool, and checks them again, with the events that tell a
+screen reader of the changed descriptions.
 """
 
 import subprocess
@@ -23,17 +23,17 @@ TYPABLE = ({"enabled", "sensitive", "editable", "showing"}, {"read only"})
 READ_ONLY = ({"read only", "showing"}, {"enabled", "sensitive"})
 HIDDEN = (set(), {"showing"})
 
-# The keys typed, from "Tank Capacity, gals" where the window starts: 22 as
-# the tank, Enter through the other side fields to the H Hour column, -99
-# for gallons mode, 20 gallons, and a lap number below the start's.
+# From "Tank Capacity, gals", where the window starts: 22 as the tank, Enter
+# through the side fields to H Hour, -99 for gallons mode, 20 gallons, and a
+# lap number below the start's.
 KEYS = ["22", "Return"] + ["Return"] * 8 + ["-99", "Return", "20", "Return", "-5", "Return"]
+AFTER_KEYS = "Total Race Caution Laps, H Hour"  # the cell then focused
 
 # cell, spoken name, (notes, states) on an empty sheet, (notes, states) after KEYS
 CELLS = [
     (132, "Tank Capacity, gals", [MISSING], TYPABLE, [], TYPABLE),
     (133, "Fuel Spec Gravity", [MISSING], TYPABLE, [MISSING], TYPABLE),
     (137, "Avg Caution Lap, sec", [], HIDDEN, [], HIDDEN),
-    (138, "Current Lap", [], TYPABLE, [], TYPABLE),
     (0, "Can #  (-99 to enter gallons), H Hour", [], TYPABLE, [], TYPABLE),
     (1, "Can Wt Before, lbs, H Hour", [], TYPABLE, [], HIDDEN),
     # The two cans share their captions; the help tells them apart.
@@ -45,17 +45,16 @@ CELLS = [
     (14, "Must Pit Before Lap, H Hour", [], HIDDEN, [], HIDDEN),
 ]
 
-# name, description, role on an empty sheet; None: no such object at all.
-# Roles by their number: newer AT-SPI calls a push button "button".
+# name, role, description on an empty sheet and after KEYS; no role: nothing
+# may have that name. Roles by number: newer AT-SPI names a push button "button".
 OTHERS = [
-    ("Tank Capacity, gals", MISSING, pyatspi.ROLE_LABEL),
-    ("Clc, recalculate", "", pyatspi.ROLE_PUSH_BUTTON),
-    ("End of the sheet", None, pyatspi.ROLE_PUSH_BUTTON),
-    ("Command1", None, None),
+    ("Tank Capacity, gals", pyatspi.ROLE_LABEL, MISSING, ""),
+    ("Clc, recalculate", pyatspi.ROLE_PUSH_BUTTON, "", ""),
+    ("End of the sheet", pyatspi.ROLE_PUSH_BUTTON, None, None),
+    ("Command1", None, None, None),
 ]
 
 failures = []
-described = set()  # names of the objects whose description-change event came
 
 
 def fail(message):
@@ -65,29 +64,10 @@ def fail(message):
 
 def pump(seconds):
     """Lets the bus deliver events for a while."""
-    context = GLib.MainContext.default()
-    end = time.monotonic() + seconds
+    context, end = GLib.MainContext.default(), time.monotonic() + seconds
     while time.monotonic() < end:
         if not context.iteration(False):
             time.sleep(0.02)
-
-
-def until(what, condition, seconds=60):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        pump(0.1)
-        try:
-            if condition():
-                return True
-        except Exception:  # an object went while being read: read again
-            pass
-    fail("waited for " + what)
-    return False
-
-
-def program():
-    return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Quorvel"),
-                None)
 
 
 def objects(root):
@@ -95,89 +75,75 @@ def objects(root):
 
 
 def main_window_objects():
-    frames = [f for f in program() if f is not None and f.name.startswith("Quorvel - Dunmere")]
-    return objects(frames[0]) if frames else []
+    program = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Quorvel"]
+    return [o for frame in program[0] if frame is not None and frame.name.startswith(
+        "Quorvel - Dunmere") for o in objects(frame)] if program else []
 
 
 def states(accessible):
     return {pyatspi.stateToString(s) for s in accessible.getState().getStates()}
 
 
-def read_help(path):
-    # Per cell a title, the help line and a line of numbers.
-    with open(path, encoding="utf-8") as file:
-        return file.read().splitlines()[1::3]
+def focused_cell_is(name):
+    """Waits a minute at most for that cell to have the keyboard; the objects then."""
+    for _ in range(600):
+        pump(0.1)
+        try:  # an object may go while it is being read
+            found = main_window_objects()
+            if any(o.name == name and "focused" in states(o) for o in found):
+                return found
+        except Exception:
+            pass
+    fail(f"waited for {name!r} to be focused")
+    return None
 
 
-def check_cells(help_texts, after):
-    found = main_window_objects()
-    texts = [o for o in found if o.getRoleName() == "text"]
+def check(found, help_texts, after):
+    where = "after typing" if after else "at start"
     for cell, name, *expected in CELLS:
         notes, (having, lacking) = expected[2:] if after else expected[:2]
         description = " ".join(notes + [help_texts[cell]])
-        where = f"cell {cell} {'after typing' if after else 'at start'}"
-        named = [t for t in texts if t.name == name]
-        matches = [t for t in named if t.description == description]
+        named = [o for o in found if o.getRoleName() == "text" and o.name == name]
+        matches = [o for o in named if o.description == description]
         if len(matches) != 1:
             fail(f"{where}: {len(matches)} cells named {name!r} described {description!r};"
-                 f" cells of that name say {[t.description for t in named]}")
-            continue
-        have = states(matches[0])
-        if not having <= have or lacking & have:
-            fail(f"{where} ({name}): states {sorted(have)}, want {sorted(having)}"
-                 f" and none of {sorted(lacking)}")
-    return found
-
-
-def check_others(found):
-    for name, description, role in OTHERS:
+                 f" cells of that name say {[o.description for o in named]}")
+        elif not having <= states(matches[0]) or lacking & states(matches[0]):
+            fail(f"{where}: {name!r} has states {sorted(states(matches[0]))}")
+    for name, role, *descriptions in OTHERS:
+        description = descriptions[after]
         matches = [o for o in found if o.name == name and role in (None, o.getRole())
                    and description in (None, o.description)]
-        if len(matches) != (0 if role is None else 1):
-            fail(f"{len(matches)} objects of role {role} named {name!r} described {description!r}")
-
-
-def focused_cell_name(found):
-    focused = [o for o in found if o.getRoleName() == "text" and "focused" in states(o)]
-    return focused[0].name if focused else None
+        if len(matches) != (role is not None):
+            fail(f"{where}: {len(matches)} of role {role} named {name!r} described {description!r}")
 
 
 def main():
-    help_texts = read_help(sys.argv[1])
-    # The splash has gone once the main window's first cell has the keyboard,
-    # announced by its caption.
-    if not until("the first cell focused",
-                 lambda: focused_cell_name(main_window_objects()) == "Tank Capacity, gals"):
+    with open(sys.argv[1], encoding="utf-8") as file:
+        help_texts = file.read().splitlines()[1::3]  # title, help line, numbers
+    # The splash has gone once the first cell has the keyboard.
+    found = focused_cell_is("Tank Capacity, gals")
+    if found is None:
         return 1
-
-    check_others(check_cells(help_texts, after=False))
-
+    check(found, help_texts, after=False)
     # The program sends only the events someone listens for; it hears of a
     # new listener over the bus, so the keys wait a moment.
-    pyatspi.Registry.registerEventListener(
-        lambda event: described.add(event.source.name),
-        "object:property-change:accessible-description")
+    described = set()
+    pyatspi.Registry.registerEventListener(lambda event: described.add(event.source.name),
+                                           "object:property-change:accessible-description")
     pump(1)
-
     for key in KEYS:
-        command = ["xdotool", "key", key] if key == "Return" else ["xdotool", "type", "--", key]
-        subprocess.run(command, check=True, timeout=10)
+        subprocess.run(["xdotool", "key", key] if key == "Return" else
+                       ["xdotool", "type", "--", key], check=True, timeout=10)
         pump(0.2)
-    if until("the cell after the keys focused",
-             lambda: focused_cell_name(main_window_objects()) == "Total Race Caution Laps, H Hour"):
-        found = check_cells(help_texts, after=True)
-        # The Help box shows the focused cell's help, as before.
-        if not any(o.getRoleName() == "label" and o.name == help_texts[8] for o in found):
-            fail("the Help box does not show the help of Total Race Caution Laps, H Hour")
-        if not any(o.getRoleName() == "label" and o.name == "Tank Capacity, gals"
-                   and o.description == "" for o in found):
-            fail("the caption of a filled required field still says it is missing")
+    found = focused_cell_is(AFTER_KEYS)
+    if found is not None:
+        check(found, help_texts, after=True)
     pump(0.5)
     # A screen reader hears of each change, not only when it reads again.
     for name in ("Tank Capacity, gals", "Total Gallons Added, H Hour", "Lap Number, H Hour"):
         if name not in described:
             fail(f"no description-change event for {name!r}")
-
     print(f"{len(CELLS)} cells checked twice, {len(failures)} failures")
     return 1 if failures else 0
 
