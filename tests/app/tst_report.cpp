@@ -73,14 +73,15 @@ private slots:
 
     void print_data()
     {
-        QTest::addColumn<QString>("queue"); // "": as on a machine without printers
+        QTest::addColumn<QString>("queue"); // chosen; "": as on a machine without printers
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("onScreen"); // while printing
         QTest::addColumn<QString>("told");     // a pattern
         const QString nothing = "^Nothing was printed: %1\n\nChoose a printer, or printing to a "
                                 "PDF file, with File > Print Setup\\.$";
-        QTest::newRow("comment") << "spool" << QString("  Dry track ") << "Comment: Dry track"
-                                 << QString("^$");
+        // Nothing chosen: the print system's default printer, on its own paper.
+        QTest::newRow("comment, default printer")
+            << "default spool" << QString("  Dry track ") << "Comment: Dry track" << QString("^$");
         QTest::newRow("blanks only, refused")
             << "rejected" << QString("   ") << HelpText
             << nothing.arg("The printer rejected did not accept the page: .+");
@@ -98,10 +99,13 @@ private slots:
         const QString spooled = qEnvironmentVariable("QUORVEL_SPOOLED_PAGE");
         if (!queue.isEmpty() && spooled.isEmpty())
             QSKIP("cupsd is not installed: no print system to print on");
-        if (!queue.isEmpty())
+        if (queue.startsWith("default "))
+            qputenv("PRINTER", queue.mid(8).toUtf8()); // this user's default
+        else if (!queue.isEmpty())
             printer_->choosePrinter(queue);
         desktop_->typedTexts = {typed};
         trigger("mnuPrint");
+        qunsetenv("PRINTER");
         trigger("mnuPrint"); // Cancel, which changes nothing; the comment was not kept
         const ScriptedDesktop::TextBox box = desktop_->textBoxes.value(1);
         QCOMPARE(box.title + "|" + box.prompt + "|" + box.initialText,
@@ -118,6 +122,10 @@ private slots:
             return;
         QTRY_VERIFY_WITH_TIMEOUT(queueDone(), 30000);
         QVERIFY(pageShows(spooled, client()->size(), "Comment: Dry track"));
+        QProcess info;
+        info.start("pdfinfo", {spooled});
+        QVERIFY(info.waitForFinished());
+        QVERIFY2(info.readAll().contains("612 x 792 pts (letter)"), "not on the queue's Letter");
     }
 
     void printToPdfAndAbout() // Print Setup's choice holds for the About window too
@@ -193,24 +201,6 @@ private slots:
         QCOMPARE(desktop_->messages.size(), 2);
         QCOMPARE(desktop_->messages[1].text,
                  "The page was saved to the PDF file\n" + stem + "-2.pdf");
-    }
-
-    // Nothing chosen: the print system's default printer, on its own paper.
-    void defaultPrinterAndPaper()
-    {
-        const QString spooled = qEnvironmentVariable("QUORVEL_SPOOLED_PAGE");
-        if (spooled.isEmpty())
-            QSKIP("cupsd is not installed: no print system to print on");
-        qputenv("PRINTER", "spool"); // this user's default
-        desktop_->typedTexts = {" "};
-        trigger("mnuPrint");
-        qunsetenv("PRINTER");
-        QCOMPARE(desktop_->messages.size(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(queueDone(), 30000);
-        QProcess info;
-        info.start("pdfinfo", {spooled});
-        QVERIFY(info.waitForFinished());
-        QVERIFY2(info.readAll().contains("612 x 792 pts (letter)"), "not on the queue's Letter");
     }
 
     // A scheduler that has stopped answering holds the page a few seconds,
