@@ -60,10 +60,10 @@ public:
         return fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst();
     }
 
-    std::optional<QString> chooseFileToSave(QWidget *, const FileDialog &dialog) override
+    // The dialogs are told apart by their titles.
+    std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) override
     {
-        dialogs.append(dialog);
-        return fileChoices.isEmpty() ? std::nullopt : fileChoices.takeFirst();
+        return chooseFileToOpen(parent, dialog);
     }
 
     std::optional<QString> askText(QWidget *, const QString &prompt, const QString &title,
