@@ -29,6 +29,7 @@ RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
     takeContents(copy.race);
     settings_ = copy.settings;
     currentFile_.tieTo(copy.currentFile);
+    cutFile_ = copy.openedCutFrom;
     return recalculate();
 }
 

@@ -42,7 +42,8 @@ public:
 
     // Takes back the race a run that did not end cleanly left in its
     // recovery copy: cells, comment, carried values and the file the sheet
-    // belonged to (not the copy itself), then recalculates.
+    // belonged to (not the copy itself), and the file it was opened cut
+    // from, then recalculates.
     RecalculationOutcome restore(const RecoveryCopy &copy);
 
     // New: every cell and the comment emptied, untitled, recalculated.
@@ -75,6 +76,7 @@ public:
     // Whether writing to path would replace the file the race was opened
     // cut from (until New or another Open) with the shortened race.
     [[nodiscard]] bool wouldReplaceCutFile(const std::string &path) const;
+    [[nodiscard]] const std::optional<std::string> &openedCutFrom() const { return cutFile_; }
 
     // Where the folders say: see LocateProgramFolders.
     void readSettings();

@@ -1,5 +1,6 @@
 #include "RecoveryCopy.h"
 
+#include "CellNumber.h"
 #include "RaceDocument.h"
 #include "RegularFile.h"
 #include "TextFields.h"
@@ -10,6 +11,9 @@ namespace {
 // Far beyond any path the system accepts; a damaged copy cannot exhaust
 // memory.
 constexpr std::size_t PathLimit = 64 * 1024;
+
+// Added to the caption number where the race was opened cut.
+constexpr int OpenedCut = 2;
 
 } // namespace
 
@@ -29,7 +33,7 @@ bool HoldsRace(const RecoveryCopy &copy)
 RecoveryCopy TakeRecoveryCopy(const RaceDocument &document)
 {
     return {document.fileContents(), document.settings(), document.currentFile().path(),
-            RecoveryCopy::Caption::Activation};
+            RecoveryCopy::Caption::Activation, document.openedCutFrom()};
 }
 
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
@@ -38,7 +42,11 @@ std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
     bytes += IntegerLine(copy.settings.gasketInput);
     for (const std::int16_t reserved : copy.settings.reservedSettings)
         bytes += IntegerLine(reserved);
-    bytes += IntegerLine(static_cast<std::int16_t>(copy.caption));
+    bytes += IntegerLine(static_cast<std::int16_t>(static_cast<int>(copy.caption) |
+                                                   (copy.openedCutFrom ? OpenedCut : 0)));
+    if (copy.openedCutFrom)
+        bytes += std::to_string(copy.openedCutFrom->size()) + std::string(LineEnd) +
+                 *copy.openedCutFrom + std::string(LineEnd);
     bytes += copy.currentFile;
     bytes += LineEnd;
     return bytes;
@@ -57,9 +65,20 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
     FieldReader reader(source);
     for (std::int16_t &reserved : copy.settings.reservedSettings)
         reserved = reader.readIntegerField().value_or(0);
-    if (reader.readIntegerField().value_or(0) ==
-        static_cast<std::int16_t>(RecoveryCopy::Caption::File))
+    const int caption = reader.readIntegerField().value_or(0);
+    if (caption & static_cast<int>(RecoveryCopy::Caption::File))
         copy.caption = RecoveryCopy::Caption::File;
+    if (caption & OpenedCut) {
+        const double length = CellNumber(reader.readField(32));
+        if (!(length > 0 && length <= double(PathLimit)))
+            return std::nullopt;
+        std::string cut(static_cast<std::size_t>(length), '\0');
+        const auto size = static_cast<std::streamsize>(cut.size());
+        // The path's own line end follows it.
+        if (source.sgetn(cut.data(), size) != size || !reader.readLine(0))
+            return std::nullopt;
+        copy.openedCutFrom = std::move(cut);
+    }
     std::string &path = copy.currentFile;
     for (int c = source.sbumpc(); c != std::char_traits<char>::eof() && path.size() < PathLimit;
          c = source.sbumpc())

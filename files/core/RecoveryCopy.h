@@ -25,6 +25,8 @@ struct RecoveryCopy
     // file was read or written, or the one of New and every activation.
     enum class Caption : std::int16_t { Activation = 0, File = 1 };
     Caption caption = Caption::Activation;
+    // The file the race was opened cut from, which Save still asks about.
+    std::optional<std::string> openedCutFrom;
 };
 
 // Whether the copy holds something the crew typed or opened: a sheet tied to
@@ -37,9 +39,10 @@ struct RecoveryCopy
 
 // A race file (so the copy can even be opened like one) with the values a
 // race file leaves out after its end marker: GasketInput on the line the race
-// reader takes it from, the three reserved settings, the caption shown, then
-// the current file's path as the rest of the file, so any byte of a path
-// survives.
+// reader takes it from, the three reserved settings, the caption shown (plus
+// 2 where the race was opened cut; then the length of that file's path and
+// the path), then the current file's path as the rest of the file, so any
+// byte of a path survives.
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy);
 // nullopt when the bytes are not a copy the program could have written.
 std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source);

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sstream>
 #include <string_view>
 
 using namespace quorvel;
@@ -173,6 +174,26 @@ private slots:
         next.keeper.offerLeftCopy();
         QCOMPARE(next.desktop.questions.size(), 0);
         QCOMPARE(next.document.sheet().text(0), "");
+    }
+
+    // A race opened cut is still cut once restored, under a name of any
+    // bytes: Save asks before it replaces the file the race came from.
+    void openedCutSurvivesACrash()
+    {
+        const std::string cut = folder_->filePath("lqrfiles/cut\r\n1.lqr").toStdString();
+        QFile file(QString::fromStdString(cut));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n");
+        file.close();
+        RaceDocument opened(folder_->path().toStdString());
+        QVERIFY(opened.readRaceFile(cut).cut);
+        std::stringbuf bytes(SerializeRecoveryCopy(TakeRecoveryCopy(opened)));
+        const std::optional<RecoveryCopy> copy = ParseRecoveryCopy(bytes);
+        QVERIFY(copy);
+        RaceDocument restored(folder_->path().toStdString());
+        restored.restore(*copy);
+        QCOMPARE(restored.currentFile().path(), cut);
+        QVERIFY(restored.wouldReplaceCutFile(cut));
     }
 
 private:
