@@ -25,8 +25,9 @@ public:
     // A modal question with Yes, No and Cancel and the question icon.
     virtual Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) = 0;
     // A modal question with only Yes and No and the question icon; true for
-    // Yes.
-    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+    // Yes. Enter gives the preferred answer: No where Yes would lose data.
+    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title,
+                          Answer preferred) = 0;
 
     // What a file dialog starts with.
     struct FileDialog

@@ -80,9 +80,12 @@ namespace {
 
 // A modal question with the question icon and these buttons: the one chosen.
 int ask(QWidget *parent, const QString &text, const QString &title,
-        QMessageBox::StandardButtons buttons)
+        QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton preferred = QMessageBox::NoButton)
 {
     QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    if (preferred != QMessageBox::NoButton)
+        box.setDefaultButton(preferred);
     const int answer = RunModalBox(box);
     giveFocusBack(parent);
     return answer;
@@ -103,9 +106,11 @@ Desktop::Answer QtDesktop::askYesNoCancel(QWidget *parent, const QString &text,
     }
 }
 
-bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title)
+bool QtDesktop::askYesNo(QWidget *parent, const QString &text, const QString &title,
+                         Answer preferred)
 {
-    return ask(parent, text, title, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return ask(parent, text, title, QMessageBox::Yes | QMessageBox::No,
+               preferred == Answer::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 namespace {

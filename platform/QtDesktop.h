@@ -17,7 +17,8 @@ public:
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &title) override;
-    bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;
+    bool askYesNo(QWidget *parent, const QString &text, const QString &title,
+                  Answer preferred) override;
     std::optional<QString> chooseFileToOpen(QWidget *parent, const FileDialog &dialog) override;
     std::optional<QString> chooseFileToSave(QWidget *parent, const FileDialog &dialog) override;
     std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &title,

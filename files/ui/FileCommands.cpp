@@ -108,7 +108,8 @@ bool FileCommands::save()
 bool FileCommands::write(const std::string &path)
 {
     if (document_.wouldReplaceCutFile(path) &&
-        !desktop_.askYesNo(window_, CutOnSaving.arg(FromSystemPath(path)), SaveTitle))
+        !desktop_.askYesNo(window_, CutOnSaving.arg(FromSystemPath(path)), SaveTitle,
+                           Desktop::Answer::No))
         return false;
     std::error_code unknown;
     const bool fileThere = std::filesystem::is_regular_file(path, unknown);

@@ -127,7 +127,8 @@ void RecoveryKeeper::offerLeftCopy()
             continue; // a program that is still running keeps it
         const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(ToSystemPath(path));
         const bool worthOffering = copy && HoldsRace(*copy);
-        if (worthOffering && desktop_.askYesNo(window_, OfferQuestion, ProgramName())) {
+        if (worthOffering &&
+            desktop_.askYesNo(window_, OfferQuestion, ProgramName(), Desktop::Answer::Yes)) {
             const RecalculationOutcome outcome = document_.restore(*copy);
             const CurrentFile &file = document_.currentFile();
             emit captionChanged(FromSystemPath(copy->caption == RecoveryCopy::Caption::File

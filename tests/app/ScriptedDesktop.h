@@ -21,6 +21,7 @@ public:
     {
         QString text;
         QString title;
+        std::optional<Answer> preferred; // of a Yes/No question: what Enter gives
     };
     struct TextBox
     {
@@ -36,21 +37,21 @@ public:
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override
     {
-        messages.append({text, title});
+        messages.append({text, title, {}});
         if (showWith)
             showWith(parent, text, title);
     }
 
     Answer askYesNoCancel(QWidget *, const QString &text, const QString &title) override
     {
-        questions.append({text, title});
+        questions.append({text, title, {}});
         // An unexpected question is answered the safe way.
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 
-    bool askYesNo(QWidget *, const QString &text, const QString &title) override
+    bool askYesNo(QWidget *, const QString &text, const QString &title, Answer preferred) override
     {
-        questions.append({text, title});
+        questions.append({text, title, preferred});
         return !answers.isEmpty() && answers.takeFirst() == Answer::Yes;
     }
 
