@@ -128,25 +128,6 @@ private slots:
         QVERIFY2(info.readAll().contains("612 x 792 pts (letter)"), "not on the queue's Letter");
     }
 
-    void printToPdfAndAbout() // Print Setup's choice holds for the About window too
-    {
-        const QString first = temporary_.filePath("race.pdf");
-        printer_->choosePdfFile(first);
-        desktop_->typedTexts = {"Stop 1"};
-        trigger("mnuPrint");
-        trigger("mnuAbout");
-        trigger("mnuAbout");
-        QCOMPARE(window_->findChildren<QWidget *>("about").size(), 1);
-        QWidget *about = window_->findChild<QWidget *>("about");
-        QTest::mouseClick(about->findChild<QPushButton *>("print"), Qt::LeftButton);
-        const QString second = temporary_.filePath("race-2.pdf"); // the first is kept
-        QCOMPARE(desktop_->messages.size(), 2);
-        QCOMPARE(desktop_->messages[0].text, "The page was saved to the PDF file\n" + first);
-        QCOMPARE(desktop_->messages[1].text, "The page was saved to the PDF file\n" + second);
-        QVERIFY(pageShows(first, client()->size(), "Comment: Stop 1"));
-        QVERIFY(pageShows(second, about->size(), "Print"));
-    }
-
     // Print Setup through the real dialog: a PDF file chosen, then the setup
     // opened again and left with Cancel, or with OK over the file that the
     // first page made, which is no question since that page is kept.
@@ -229,8 +210,6 @@ private slots:
         QTest::addColumn<QString>("tried");
         QTest::addColumn<bool>("found");
         QTest::newRow("first starts") << "xdg-open=r gedit=r" << QString("xdg-open") << true;
-        QTest::newRow("no method")
-            << "xdg-open=3 gedit=0 mousepad=r" << QString("xdg-open gedit") << true;
         QTest::newRow("none") << "xdg-open=3 mousepad=1" << QString("xdg-open mousepad") << false;
     }
     void programHelp()

@@ -110,7 +110,7 @@ private slots:
     // and that it never asks twice.
     void leftCopies_data()
     {
-        QTest::addColumn<QString>("what"); // as keepRace does it; empty: no program
+        QTest::addColumn<QString>("what"); // as keepRace does it
         QTest::addColumn<bool>("killed");  // else still running
         QTest::addColumn<int>("answer");   // to the offer
         QTest::addColumn<bool>("offered");
@@ -125,7 +125,6 @@ private slots:
                                                 << "Quorvel  [ RACE.LQR ]";
         QTest::newRow("killed after New")
             << "typed-then-new" << true << yes << false << "" << untitled;
-        QTest::newRow("blank copy left") << "" << true << yes << false << "" << untitled;
     }
     void leftCopies()
     {
@@ -136,22 +135,13 @@ private slots:
         QFETCH(QString, cell);
         QFETCH(QString, caption);
         const QString left = copies() + "/race-1.lqr";
-        if (what.isEmpty()) {
-            // As an older program left it: the blank sheet of start.
-            RaceDocument blank(folder_->path().toStdString());
-            blank.recalculate();
-            QFile file(left);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray::fromStdString(SerializeRecoveryCopy(TakeRecoveryCopy(blank))));
-        } else {
-            other_.start(QCoreApplication::applicationFilePath(),
-                         {QString::fromLatin1(KeeperOption), folder_->path(), copies(), what});
-            QVERIFY(other_.waitForReadyRead(10'000));
-            QCOMPARE(other_.readLine(), "ready\n");
-            if (killed) {
-                other_.kill();
-                QVERIFY(other_.waitForFinished());
-            }
+        other_.start(QCoreApplication::applicationFilePath(),
+                     {QString::fromLatin1(KeeperOption), folder_->path(), copies(), what});
+        QVERIFY(other_.waitForReadyRead(10'000));
+        QCOMPARE(other_.readLine(), "ready\n");
+        if (killed) {
+            other_.kill();
+            QVERIFY(other_.waitForFinished());
         }
         const QByteArray before = readAll(left);
 

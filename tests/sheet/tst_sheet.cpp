@@ -1,5 +1,3 @@
-#include "CellNumber.h"
-#include "NumberFormat.h"
 #include "RecalculateSheet.h"
 #include "WorkedExample.h"
 
@@ -14,7 +12,6 @@ using enum Row;
 using test::CellText;
 using Entries = std::vector<CellText>;
 Q_DECLARE_METATYPE(Entries)
-Q_DECLARE_METATYPE(NumberFormat)
 
 namespace {
 
@@ -44,65 +41,6 @@ class TestSheet : public QObject
     Q_OBJECT
 
 private slots:
-    void cellNumber_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<double>("expected");
-        const auto row = [](const QByteArray &text, double number) {
-            QTest::newRow(text.left(30)) << text << number;
-        };
-        row("0.72", 0.72); // exactly the double 0.72
-        row("-99", -99);
-        row("12.5 laps", 12.5);
-        row(" + 1 2 . 5", 12.5);
-        row("\t-\n.5E+\n1", -5);
-        row("1.2.3", 1.2);
-        row("-9e999999999999", 0);
-        row("9007199254740993", 9007199254740992.0); // halfway: to the even double
-        // A hair above halfway, far beyond the 17th digit.
-        row("9007199254740993." + QByteArray(1000, '0') + "1", 9007199254740994.0);
-    }
-
-    void cellNumber()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(double, expected);
-        QCOMPARE(CellNumber(text.toStdString()), expected);
-    }
-
-    void format_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<NumberFormat>("format");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](double value, NumberFormat format, const char *text) {
-            QTest::addRow("%.17g %s", value, text) << value << format << QString(text);
-        };
-        row(2.675, NumberFormat::TwoDecimals, "2.68"); // stored a hair below: a half at 15 digits
-        row(std::nextafter(10.0, 0.0), NumberFormat::TwoDecimals, "10.00"); // 15 digits carry
-        row(-0.004, NumberFormat::TwoDecimals, "0.00");
-        // An exact half at the 16th digit, and a value below a half whose 17
-        // digits end in 50.
-        row(12345678901234.25, NumberFormat::TwoDecimals, "12345678901234.30");
-        row(-9.255960211696245e61, NumberFormat::TwoDecimals,
-            "-92559602116962400000000000000000000000000000000000000000000000.00");
-        row(HUGE_VAL, NumberFormat::TwoDecimals, "");
-        row(-3.04, NumberFormat::OneDecimal, "-3.0");
-        row(0.25, NumberFormat::OneDecimal, "0.3");
-        row(-0.25, NumberFormat::OneDecimal, "-0.3");
-        row(0.999, NumberFormat::TwoDecimalsNoLeadingZero, "1.00");
-        row(0.004, NumberFormat::TwoDecimalsNoLeadingZero, ".00");
-        row(-0.456, NumberFormat::TwoDecimalsNoLeadingZero, "-.46");
-    }
-
-    void format()
-    {
-        QFETCH(double, value);
-        QFETCH(NumberFormat, format);
-        QFETCH(QString, expected);
-        QCOMPARE(QString::fromStdString(FormatNumber(value, format)), expected);
-    }
-
     // The worked example recalculated, then the entries typed over it and
     // recalculated again: the results, the cells in light magenta (all others
     // black), the columns in gallons mode and the caution-usage warning. The
@@ -137,11 +75,6 @@ private slots:
             cells(at(0, GallonsAdded), "10.00", at(1, GallonsAdded), "", at(1, CorrMpgRace), "",
                   at(2, CorrMpgRace), "156.41"),
             {4, 5, 20, 21, Lap3, Caution3});
-        row("can weighed only before", cells(5, ""), cells(at(0, GallonsAdded), "15.01"),
-            {Lap3, Caution3});
-        // The 1st Pit's laps count from the start, whatever lap H Hour shows.
-        row("H Hour lap", cells(at(0, LapNumber), "5"), cells(at(1, ActualMilesSincePit), "107.50"),
-            {Lap3, Caution3});
         row("lap number going backwards", cells(Lap2, "30", Caution2, "6"),
             cells(at(2, ActualMilesSincePit), ""), {Lap2, Lap3, Caution3});
         row("caution count going backwards", cells(Caution2, "5"), {}, {Caution2, Lap3, Caution3});
@@ -158,8 +91,6 @@ private slots:
         // counts the pre-race laps as caution laps: 6 + 3 - 3.
         row("current caution behind the furthest pit's", cells(CurrentCautionLaps, "6"),
             cells(EstLapsLastPit, "", EstLapsEntireRace, ""), {CurrentCautionLaps, Lap3, Caution3});
-        row("current caution at the furthest pit's", cells(CurrentCautionLaps, "7"),
-            cells(EstLapsEntireRace, "36.2"), {Lap3, Caution3});
         row("current caution behind the 1st Pit's",
             cells(Lap2, "", Caution2, "", CurrentCautionLaps, "5"),
             cells(EstLapsLastPit, "", EstLapsEntireRace, ""), {Lap2, Caution2, CurrentCautionLaps});
@@ -178,10 +109,6 @@ private slots:
             cells(at(2, Can1Number), " - 99.0 cans", at(2, Can1WeightBefore), "130",
                   at(2, Can1WeightAfter), "30"),
             cells(at(2, GallonsAdded), "18"), {Lap3, Caution3});
-        row("can mode",
-            cells(at(2, Can1Number), "-98", at(2, Can1WeightBefore), "130", at(2, Can1WeightAfter),
-                  "30"),
-            cells(at(2, GallonsAdded), "16.67"), {Lap3, Caution3}, {});
         for (const char *const usage : {"25", "100.5", "half"})
             row(usage, cells(CautionLapUsage, usage), {}, {Lap3, Caution3}, {2}, true);
         for (const char *const usage : {"30", "100", "   "})
