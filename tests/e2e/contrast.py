@@ -6,7 +6,8 @@ light one; dark palettes through qt6ct's schemes with the Fusion style and
 through Qt's gtk3 theme with Adwaita dark), starts the program, types a small
 race, photographs the screen and measures each kind of figure against its
 field as WCAG contrast. Prints the table; fails where a figure falls below
-4.5:1, a magenta below 3:1, or a magenta is no longer magenta.
+4.5:1, a magenta below 3:1, or a magenta is no longer magenta. With
+CONTRAST_SHOTS=DIR it keeps a photograph of the sheet in each look there.
 """
 
 import collections
