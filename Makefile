@@ -22,12 +22,13 @@ DEB_PACKAGES := dpkg-dev file
 # and ImageMagick to drive and photograph the real window, and the sway
 # compositor with wtype, grim and jq to do the same on Wayland; a CUPS
 # scheduler and pdftoppm for printing; a session bus with the AT-SPI registry
-# and pyatspi to read the window as a screen reader does; the desktop entry
-# and AppStream validators and lintian for the package.
+# and pyatspi to read the window as a screen reader does; qt6ct and Qt's gtk3
+# theme to show the window in dark desktop palettes; the desktop entry and
+# AppStream validators and lintian for the package.
 TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
                  libclang-rt-dev xvfb xauth openbox xdotool x11-utils imagemagick \
                  sway wtype grim jq cups cups-client poppler-utils dbus at-spi2-core python3-pyatspi \
-                 desktop-file-utils appstream lintian
+                 qt6ct qt6-gtk-platformtheme desktop-file-utils appstream lintian
 
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
 PACKAGE_TARGETS := $(PROGRAM_TARGETS) quorvel_package_docs

@@ -9,10 +9,18 @@ namespace quorvel {
 namespace {
 
 const QColor ContradictionMagenta(255, 0, 255);
+// The sheet is paper, whatever the desktop's colours: black figures on a
+// white field, as on the light look the colours with a meaning were chosen
+// for. On a dark field black would vanish and light magenta fade; a field of
+// the program's own keeps every figure readable (black 21:1, light magenta
+// 3.1:1) and the page printed from the window stays a page.
+const QColor PaperField(Qt::white);
+const QColor PaperText(Qt::black);
 // A greyed result (the computed gallons of a column in can mode) is still a
-// figure the crew reads in daylight: dark grey on the greyed field, about 6:1,
+// figure the crew reads in daylight: dark grey on a greyed field, about 6:1,
 // where the toolkit's pale grey gives 1.6:1. The greyed field and the missing
 // caret still tell that it cannot be typed into.
+const QColor GreyedField(239, 239, 239);
 const QColor GreyedText(0x59, 0x59, 0x59);
 
 } // namespace
@@ -20,9 +28,14 @@ const QColor GreyedText(0x59, 0x59, 0x59);
 CellEdit::CellEdit(int cell, QWidget *parent) : QLineEdit(parent), cell_(cell)
 {
     setObjectName(QStringLiteral("cell%1").arg(cell));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Disabled, QPalette::Text, GreyedText);
-    setPalette(colours);
+    QPalette paper = palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        paper.setColor(group, QPalette::Base, PaperField);
+        paper.setColor(group, QPalette::Text, PaperText);
+    }
+    paper.setColor(QPalette::Disabled, QPalette::Base, GreyedField);
+    paper.setColor(QPalette::Disabled, QPalette::Text, GreyedText);
+    setPalette(paper);
 }
 
 void CellEdit::setContradicts(bool contradicts)
@@ -31,7 +44,7 @@ void CellEdit::setContradicts(bool contradicts)
         return;
     contradicts_ = contradicts;
     QPalette colours = palette();
-    const QColor text = contradicts ? ContradictionMagenta : QColor(Qt::black);
+    const QColor text = contradicts ? ContradictionMagenta : PaperText;
     colours.setColor(QPalette::Active, QPalette::Text, text);
     colours.setColor(QPalette::Inactive, QPalette::Text, text);
     setPalette(colours);

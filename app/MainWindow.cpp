@@ -211,6 +211,12 @@ void MainWindow::buildWindow(double dotsPerInch)
     helpBox_->setWordWrap(true);
     helpBox_->setTextFormat(Qt::PlainText);
     helpBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The box keeps its place in the frame, but its text starts a little
+    // below the frame's top line, which a style such as Fusion draws under
+    // the title, right where the box begins.
+    const int lineBelowBoxTop = helpFrame_->contentsRect().top() - helpBox_->y();
+    const int clearance = helpBox_->fontMetrics().height() / 3;
+    helpBox_->setContentsMargins(0, qMax(0, lineBelowBoxTop + clearance), 0, 0);
 
     recalculateButton_ = new QPushButton(QStringLiteral("Clc"), client);
     recalculateButton_->setObjectName(QStringLiteral("recalculateButton"));

@@ -22,14 +22,19 @@ QString fromView(std::string_view text)
 
 // A cell's name as the crew says it, from the words its captions show: a
 // side field by its caption ("Tank Capacity, gals"), a grid cell by its row
-// and column ("Can Wt Before, lbs, 2nd Pit"). Screen readers announce it.
+// and column ("Lap Number, 2nd Pit"). Screen readers announce it. The rows of
+// the two cans share their captions, which the eye tells apart by where they
+// stand; the ear needs the can's number ("Can 2 Wt Before, lbs, 2nd Pit").
 QString spokenName(int cell)
 {
     if (IsSideCell(cell))
         return fromView(SideCellCaption(cell));
     const auto row = static_cast<Row>(cell % RowsPerColumn);
-    return fromView(RowCaption(row)) + QStringLiteral(", ") +
-           fromView(ColumnHeading(cell / RowsPerColumn));
+    QString caption = fromView(RowCaption(row));
+    if (row <= Row::Can2WeightAfter)
+        caption.insert(QStringLiteral("Can").size(),
+                       row < Row::Can2Number ? QStringLiteral(" 1") : QStringLiteral(" 2"));
+    return caption + QStringLiteral(", ") + fromView(ColumnHeading(cell / RowsPerColumn));
 }
 
 } // namespace

@@ -27,9 +27,13 @@ SplashWindow::SplashWindow(int shownMilliseconds, QWidget *parent)
     const double dpi = logicalDpiY();
     setFixedSize(TwipsToPixels(ClientWidth, dpi), TwipsToPixels(ClientHeight, dpi));
     setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, colours.color(QPalette::Base));
-    setPalette(colours);
+    // The program's own blue needs the light field it was chosen for (8.6:1
+    // on white); on a dark desktop's field it would all but vanish. So the
+    // splash keeps the sheet's paper look on every desktop.
+    QPalette paper = palette();
+    paper.setColor(QPalette::Window, Qt::white);
+    paper.setColor(QPalette::WindowText, Qt::black);
+    setPalette(paper);
     setFont(ProgramFont(18));
 
     auto *maker = new QLabel(QStringLiteral("Dunmere Inc."), this);

@@ -82,6 +82,8 @@ class TestMainWindow : public QObject
     std::unique_ptr<MainWindow> window_;
 
 private slots:
+    // A crew's desktop may be dark: the window suite runs on a dark palette.
+    void initTestCase() { QApplication::setPalette(QPalette(QColor(53, 53, 53))); }
     void init()
     {
         desktop_ = ScriptedDesktop();
@@ -97,16 +99,21 @@ private slots:
     // warning comes: once per recalculation. Coming back from the program's
     // own windows (the steps that choose a menu item) the main window runs
     // its activation steps: it reads the help file again and recalculates.
+    // The colours with a meaning show on the sheet's own paper, whatever the
+    // desktop's palette: light magenta figures on white, magenta captions on
+    // the panels' grey, black once the meaning has gone.
     void crewSteps_data()
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("focused");
         QTest::addColumn<int>("warnings");
         QTest::addColumn<QString>("selected"); // in the focused cell
+        QTest::addColumn<QStringList>("colours");
         const auto row = [](const char *name, const char *steps, const char *focused, int n,
-                            const char *selected = "") {
+                            const char *selected = "", const char *colours = "") {
             QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(focused) << n
-                                << QString::fromLatin1(selected);
+                                << QString::fromLatin1(selected)
+                                << QString::fromLatin1(colours).split(' ', Qt::SkipEmptyParts);
         };
         row("Up from the first cell", "@cell132 #Up", "recalculateButton", 0);
         row("Down skips hidden row 14", "@cell13 #Down", "cell15", 0);
@@ -126,6 +133,13 @@ private slots:
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         // Ctrl+C recalculates, then copies what the crew selected.
         row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
+        row("a lap below the last pit's", "@cell26 30 @cell45 20 #Return", "cell46", 0, "",
+            "cell45=magenta cell26=black");
+        // Magenta while empty below the 2nd Pit's lap, black once typed.
+        row("a contradiction typed away", "@cell45 30 @cell64 40 #Return", "cell65", 0, "",
+            "cell64=black");
+        row("required inputs", "@cell132 22 #Return", "cell133", 0, "",
+            "caption132=black caption133=magenta");
     }
     void crewSteps()
     {
@@ -142,6 +156,19 @@ private slots:
             QTEST(cell(focused.mid(4).toInt())->selectedText(), "selected");
         }
         QTEST(static_cast<int>(desktop_.messages.size()), "warnings");
+        QFETCH(QStringList, colours);
+        for (const QString &shown : colours) {
+            const QString name = shown.section(QLatin1Char('='), 0, 0);
+            const bool magenta = shown.endsWith(QLatin1String("=magenta"));
+            const bool caption = name.startsWith(QLatin1String("caption"));
+            const QPalette colour = window_->findChild<QWidget *>(name)->palette();
+            const QColor text = !magenta  ? QColor(Qt::black)
+                                : caption ? QColor(128, 0, 128)
+                                          : QColor(255, 0, 255);
+            QCOMPARE(colour.color(caption ? QPalette::WindowText : QPalette::Text), text);
+            QCOMPARE(colour.color(caption ? QPalette::Window : QPalette::Base),
+                     caption ? QColor(192, 192, 192) : QColor(Qt::white));
+        }
     }
 
     // A burst of keys reaches the window in one batch, before the program

@@ -6,6 +6,7 @@ Checks cells' names, descriptions and states on an empty sheet, types into
 the program with xdotool, and checks them again.
 """
 
+import collections
 import subprocess
 import sys
 import time
@@ -32,9 +33,9 @@ AFTER_KEYS = "Total Race Caution Laps, H Hour"  # the cell then focused
 CELLS = [
     (132, "Tank Capacity, gals", [MISSING], TYPABLE, [], TYPABLE),
     (133, "Fuel Spec Gravity", [MISSING], TYPABLE, [MISSING], TYPABLE),
-    (0, "Can #  (-99 to enter gallons), H Hour", [], TYPABLE, [], TYPABLE),
-    (1, "Can Wt Before, lbs, H Hour", [], TYPABLE, [], HIDDEN),
-    (39, "Can Wt Before, lbs, 2nd Pit", [], TYPABLE, [], TYPABLE),
+    (0, "Can 1 #  (-99 to enter gallons), H Hour", [], TYPABLE, [], TYPABLE),
+    (1, "Can 1 Wt Before, lbs, H Hour", [], TYPABLE, [], HIDDEN),
+    (42, "Can 2 Wt Before, lbs, 2nd Pit", [], TYPABLE, [], TYPABLE),
     (6, "Total Gallons Added, H Hour", [GREYED], READ_ONLY, [], TYPABLE),
     (101, "Total Gallons Added, 5th Pit", [GREYED], READ_ONLY, [GREYED], READ_ONLY),
     (7, "Lap Number, H Hour", [], TYPABLE, [CONTRADICTS], TYPABLE),
@@ -96,6 +97,9 @@ def focused_cell_is(name):
 
 def check(found, help_texts, after):
     where = "after typing" if after else "at start"
+    names = collections.Counter(o.name for o in found if o.getRoleName() == "text")
+    if max(names.values(), default=0) > 1:
+        fail(f"{where}: cells sharing a name: {[n for n, k in names.items() if k > 1]}")
     for cell, name, *expected in CELLS:
         notes, (having, lacking) = expected[2:] if after else expected[:2]
         description = " ".join(notes + [help_texts[cell]])
