@@ -129,7 +129,7 @@ fi
 mkdir -p "$root"
 # One build at a time: a background build keeps this lock until it ends.
 exec 9>"$root/lock"
-flock -n 9 || die "Qt for Windows is being built already; $(status)"
+flock -n 9 || die "Qt for Windows is being built already, by another run of this script: run it again when that ends. $(status)"
 
 for tool in x86_64-w64-mingw32-g++-posix cmake ninja perl dpkg-source; do
     command -v "$tool" >/dev/null || die "$tool is missing (make windows installs it)"
