@@ -160,13 +160,21 @@ fetch_source() {
         die "apt-get source qt6-base failed"
 }
 
-qt_source=$(ls -d "$source_dir"/qt6-base-"$qt_version"*/ 2>/dev/null | head -n1 || true)
+# The unpacked source, named after the Debian version, e.g. qt6-base-6.4.2+dfsg.
+unpacked_source() {
+    local dir
+    for dir in "$source_dir"/qt6-base-"$qt_version"*/; do
+        [ -d "$dir" ] && echo "${dir%/}" && return
+    done
+    true
+}
+
+qt_source=$(unpacked_source)
 if [ -z "$qt_source" ] || [ ! -f "$qt_source/.quorvel-prepared" ]; then
     fetch_source
-    qt_source=$(ls -d "$source_dir"/qt6-base-"$qt_version"*/ 2>/dev/null | head -n1 || true)
+    qt_source=$(unpacked_source)
     [ -n "$qt_source" ] || die "the qt6-base source apt fetched is not Qt $qt_version"
 fi
-qt_source=${qt_source%/}
 
 # Debian's source leaves out the Wintab headers that the Windows platform
 # plugin's tablet support includes; Wine's describe the same interface.
@@ -208,7 +216,8 @@ if [ "$mode" = --background ]; then
     # The child inherits the lock on descriptor 9 and holds it till it ends.
     export -f build_and_install
     export build_dir prefix done_stamp wanted jobs qt_version
-    nohup nice -n 19 ionice -c3 bash -c build_and_install >>"$log" 2>&1 </dev/null &
+    # In a session of its own, so that it outlives the terminal it came from.
+    setsid nohup nice -n 19 ionice -c3 bash -c build_and_install >>"$log" 2>&1 </dev/null &
     echo "Building Qt $qt_version for Windows in the background (pid $!); log: $log"
     echo "Run $0 --status to see how far it has got; run $0 again to resume it if it stops."
 else
