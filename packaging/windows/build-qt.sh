@@ -91,9 +91,16 @@ status() {
     if [ -f "$done_stamp" ]; then
         echo "Qt $qt_version for Windows is ready in $prefix"
     elif [ -f "$log" ]; then
-        local last
-        last=$(tr '\r' '\n' <"$log" | grep -o '^\[[0-9]*/[0-9]*\]' | tail -n1 || true)
-        echo "Qt $qt_version for Windows is not finished: ${last:-not compiling yet} (log: $log)"
+        # Ninja counts the steps left when a run began: a resumed run starts
+        # again from [1/...] with fewer steps.
+        local run last
+        run=$(grep 'Building Qt .* started' "$log" | tail -n1 || true)
+        last=$(tac "$log" | sed '/Building Qt .* started/q' | grep -o '^\[[0-9]*/[0-9]*\]' | head -n1 || true)
+        local stopped=""
+        if tac "$log" | sed '/Building Qt .* started/q' | grep -q '^FAILED:\|^ninja: build stopped'; then
+            stopped=", which stopped"
+        fi
+        echo "Qt $qt_version for Windows is not finished: ${last:-no step done} in the run ${run#*, }$stopped (log: $log)"
     else
         echo "Qt $qt_version for Windows has not been built (cache: $root)"
     fi
