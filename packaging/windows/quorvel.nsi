@@ -55,7 +55,8 @@ VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} Setup"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License, ${PUBLISHER}"
 
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\quorvel.exe"
+; No "Run Quorvel" on the last page: started from here the program would run
+; as the administrator who installed it, and keep that account's settings.
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
