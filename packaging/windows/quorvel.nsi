@@ -38,6 +38,7 @@ SetCompressor /SOLID lzma
 !include "${FILES}"
 
 Name "${PRODUCT} ${VERSION}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ; Program Files is for every user of the laptop, so this takes an
 ; administrator; the races and settings live in each crew member's own
@@ -58,6 +59,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License, ${PUBLISHER}"
 ; No "Run Quorvel" on the last page: started from here the program would run
 ; as the administrator who installed it, and keep that account's settings.
 !insertmacro MUI_PAGE_WELCOME
+; The licence asks nothing of the crew to use the program: shown, not agreed to.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Quorvel may be used, copied and passed on under this licence."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
