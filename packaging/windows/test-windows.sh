@@ -99,7 +99,10 @@ echo "Uninstalling silently"
 echo "a crew's own race" >"$program/lqrfiles/own race.lqr"
 "$wine" "$program/uninstall.exe" /S || fail "the uninstaller ended with status $?"
 "$wineserver" -w
-left=$(cd "$program" 2>/dev/null && find . -type f || true)
+left=""
+if [ -d "$program" ]; then
+    left=$(cd "$program" && find . -type f)
+fi
 [ "$left" = "./lqrfiles/own race.lqr" ] || fail "the uninstaller left or took the wrong files: ${left:-none}"
 [ ! -e "$start_menu" ] || fail "the Start-menu entry stayed"
 ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "still listed in Windows' installed apps"

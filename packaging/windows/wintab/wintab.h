@@ -10,17 +10,17 @@
 #include <windows.h>
 
 #ifndef WINELIB_NAME_AW
-#  ifdef UNICODE
-#    define WINELIB_NAME_AW(name) name##W
-#  else
-#    define WINELIB_NAME_AW(name) name##A
-#  endif
+#ifdef UNICODE
+#define WINELIB_NAME_AW(name) name##W
+#else
+#define WINELIB_NAME_AW(name) name##A
+#endif
 #endif
 #ifndef DECL_WINELIB_TYPE_AW
-#  define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;
+#define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;
 #endif
 #ifndef API
-#  define API WINAPI
+#define API WINAPI
 #endif
 
 #include "wine-wintab.h"
