@@ -10,7 +10,7 @@
 ;            RMDir commands), so the uninstaller removes exactly what was
 ;            installed and nothing the crew put there
 ;   OUTFILE  the installer to write
-; build-windows.sh does all of that.
+; make-installer.sh does all of that.
 
 ; A 64-bit installer, like the program: it runs where the program does, on
 ; 64-bit Windows (and on Wine without its 32-bit half), and sees the 64-bit
@@ -21,7 +21,7 @@ SetCompressor /SOLID lzma
 
 !macro Require NAME
   !ifndef ${NAME}
-    !error "makensis needs -D${NAME}= (build-windows.sh passes it)"
+    !error "makensis needs -D${NAME}= (make-installer.sh passes it)"
   !endif
 !macroend
 !insertmacro Require VERSION
