@@ -30,6 +30,15 @@ TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
                  sway wtype grim jq cups cups-client poppler-utils dbus at-spi2-core python3-pyatspi \
                  qt6ct qt6-gtk-platformtheme desktop-file-utils appstream lintian
 
+# Building for Windows, so big that only `make windows` and `make test-windows`
+# install it: the mingw-w64 cross compiler, the host Qt's tools and Debian's
+# source of the same Qt (dpkg-dev unpacks it), Wine's Wintab headers for Qt's
+# tablet support, NSIS for the installer, and Wine under a virtual X server.
+WINDOWS_PACKAGES := cmake ninja-build perl dpkg-dev qt6-base-dev qt6-base-dev-tools \
+                    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libwine-dev nsis \
+                    wine wine64 xvfb xauth
+WINDOWS_BUILD_DIR ?= build-windows
+
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
 PACKAGE_TARGETS := $(PROGRAM_TARGETS) quorvel_package_docs
 
@@ -55,7 +64,7 @@ define configure
 	cmake -S . -B $(BUILD_DIR) -G Ninja
 endef
 
-.PHONY: run test deb install
+.PHONY: run test deb install windows test-windows
 
 run:
 	$(call install-missing,$(RUN_PACKAGES))
@@ -90,3 +99,17 @@ deb:
 # The package, installed with apt (so `sudo apt remove quorvel` takes it away).
 install: deb
 	$(SUDO) apt-get install -y --reinstall $(abspath $(BUILD_DIR))/quorvel_*.deb
+
+# The Windows installer, $(WINDOWS_BUILD_DIR)/quorvel-<version>-setup.exe. The
+# first run builds Qt for Windows into ~/.cache/quorvel, which takes an hour or
+# two; later runs reuse it.
+windows:
+	$(call install-missing,$(WINDOWS_PACKAGES))
+	packaging/windows/build-windows.sh $(WINDOWS_BUILD_DIR)
+
+# The Windows build under Wine, against the Linux quorvel-calc.
+test-windows: windows
+	$(call install-missing,$(RUN_PACKAGES))
+	$(configure)
+	cmake --build $(BUILD_DIR) --target quorvel-calc
+	packaging/windows/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)/bin/quorvel-calc
