@@ -140,7 +140,8 @@ private slots:
         QTest::addColumn<NumberFormat>("format");
         QTest::addColumn<QString>("shown");
         const auto row = [](const char *typed, NumberFormat format, const char *shown) {
-            QTest::addRow("%s as %s", typed, shown)
+            const QByteArray tag = QByteArray(typed).replace('\t', "\\t").replace('\n', "\\n");
+            QTest::addRow("%s as %s", tag.constData(), shown)
                 << QString::fromLatin1(typed) << format << QString::fromLatin1(shown);
         };
         using enum NumberFormat;
