@@ -164,9 +164,9 @@ bool Navigator::handleKey(QObject *watched, const QKeyEvent &key)
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (!inCell)
-            return false;
-        moveFocus(key.key() == Qt::Key_Down);
+        // Only a cell moves on; a button would otherwise move the focus itself.
+        if (inCell)
+            moveFocus(key.key() == Qt::Key_Down);
         return true;
     default:
         return false;

@@ -24,8 +24,8 @@ class SheetView;
 //     recalculated first and the move goes where the new sheet leads (-99 and
 //     Enter in a can number lands on the gallons just opened), so the next
 //     key, however soon it was typed, lands in the cell moved to. Enter is
-//     used up; Up and Down would do nothing in a one-line cell. Shift does
-//     not change Up and Down.
+//     used up; Up and Down would do nothing in a one-line cell, and on a
+//     button they do nothing at all. Shift does not change Up and Down.
 //  2. Leaving a cell recalculates, once. A move of rule 1 has already done
 //     so; the sheet's own moves while it is shown (a focused cell it hides or
 //     greys hands the focus on) are not the crew's; losing the focus to

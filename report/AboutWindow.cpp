@@ -41,6 +41,7 @@ AboutWindow::AboutWindow(Desktop &desktop, const QPixmap &logo, QWidget *parent)
     setPalette(grey);
 
     auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("logo"));
     picture->setPixmap(logo);
     picture->setScaledContents(true);
     picture->setGeometry(TwipsToPixels(Logo, dpi));

@@ -49,9 +49,12 @@ public:
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 
-    bool askYesNo(QWidget *, const QString &text, const QString &title, Answer preferred) override
+    bool askYesNo(QWidget *parent, const QString &text, const QString &title,
+                  Answer preferred) override
     {
         questions.append({text, title, preferred});
+        if (askWith)
+            return askWith(parent, text, title, preferred);
         return !answers.isEmpty() && answers.takeFirst() == Answer::Yes;
     }
 
@@ -106,6 +109,8 @@ public:
     std::function<PrintResult(QWidget *)> printWith;
     std::function<void(QWidget *, const QString &, const QString &)> showWith;
     std::function<bool(const QString &, const QStringList &)> startWith;
+    // A real question box, for the tests that press its keys.
+    std::function<bool(QWidget *, const QString &, const QString &, Answer)> askWith;
 };
 
 } // namespace quorvel

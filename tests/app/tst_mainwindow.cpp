@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -40,20 +42,29 @@ class TestMainWindow : public QObject
 
     auto *cell(int n) const { return window_->findChild<QLineEdit *>("cell" + QString::number(n)); }
     QWidget *focused() const { return QApplication::focusWidget(); }
-    // The crew's steps, separated by blanks: "@name" clicks that widget,
-    // "#key" presses a key, "!name" chooses that menu item and "box" puts up
-    // a message box (both wait for the new window to take over), "^" clicks
-    // the main window; anything else is typed.
+    // The crew's steps, separated by blanks: "@name" clicks that widget (the
+    // crew can only click what they see; a menu by its title on the menu
+    // bar), "#key" presses a key (into the menu that is open, if one is),
+    // "!name" chooses that menu item and "box" puts up a message box (both
+    // wait for the new window to take over), "^" clicks the main window;
+    // anything else is typed.
     void run(const QString &steps)
     {
         for (const QString &step : steps.split(QLatin1Char(' '))) {
             const QString name = step.mid(1);
             const QKeyCombination key = QKeySequence(name)[0];
-            if (step.startsWith(QLatin1Char('@')))
-                QTest::mouseClick(window_->findChild<QWidget *>(name), Qt::LeftButton);
-            else if (step.startsWith(QLatin1Char('#')))
-                QTest::keyClick(focused(), key.key(), key.keyboardModifiers());
-            else if (step.startsWith(QLatin1Char('!')))
+            QWidget *const target = window_->findChild<QWidget *>(name);
+            if (auto *menu = qobject_cast<QMenu *>(target); menu && step.startsWith(u'@')) {
+                QMenuBar *const bar = window_->menuBar();
+                QTest::mouseClick(bar, Qt::LeftButton, {},
+                                  bar->actionGeometry(menu->menuAction()).center());
+            } else if (step.startsWith(QLatin1Char('@'))) {
+                QVERIFY2(target && target->isVisible(), qPrintable(step));
+                QTest::mouseClick(target, Qt::LeftButton);
+            } else if (step.startsWith(QLatin1Char('#'))) {
+                QWidget *const menu = QApplication::activePopupWidget();
+                QTest::keyClick(menu ? menu : focused(), key.key(), key.keyboardModifiers());
+            } else if (step.startsWith(QLatin1Char('!')))
                 window_->findChild<QAction *>(name)->trigger();
             else if (step == QLatin1String("box"))
                 (new QMessageBox(QMessageBox::NoIcon, step, step, {}, window_.get()))->show();
@@ -116,6 +127,16 @@ private slots:
                                 << QString::fromLatin1(colours).split(' ', Qt::SkipEmptyParts);
         };
         row("Up from the first cell", "@cell132 #Up", "recalculateButton", 0);
+        row("Down from Clc: stays", "@recalculateButton #Down", "recalculateButton", 0);
+        row("Up from the out-of-sight button: stays", "@testConditions #Up", "focusButton", 0);
+        // A click beside the cells ends the typing: the sheet is recalculated.
+        row("click on the grid commits", "@cell135 25 @testConditions", "focusButton", 1);
+        // Typing replaces the value clicked into: 85, not 4085.
+        row("click into a filled cell", "@cell132 40 #Return @cell132 85 #Shift+Home", "cell132", 0,
+            "85");
+        // Miles since the last pit: 1000000000000000.00, wider than its cell.
+        row("result wider than its cell", "@cell134 1 @cell0 -99 #Return 1 #Return 1e15 #Return",
+            "cell8", 0);
         row("Down skips hidden row 14", "@cell13 #Down", "cell15", 0);
         row("Enter skips the greyed gallons", "@cell5 #Return", "cell7", 0);
         row("Enter from the last cell to Clc", "@cell113 #Return #Return", "recalculateButton", 0);
@@ -130,6 +151,13 @@ private slots:
         row("Up, then back in range", "@cell135 25 #Return #Up 30 #Return", "cell136", 2);
         row("Comments, OK", "@cell135 25 #Return !mnuComments @ok", "cell136", 2);
         row("About, OK", "@cell135 25 #Return !mnuAbout @ok", "cell136", 2);
+        // Only About's background closes it, not the pictures on it.
+        row("About: logo, version, background",
+            "@cell135 25 #Return !mnuAbout @logo @version @about", "cell136", 2);
+        row("Comments closed going back", "@cell135 25 #Return !mnuComments ^", "cell136", 2);
+        // The menu takes the focus for a moment: no leaving, no box over it.
+        row("menu opened with the mouse", "@cell135 25 @mnuFile #Escape #Escape", "cell135", 0,
+            "25");
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         // Ctrl+C recalculates, then copies what the crew selected.
         row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
@@ -168,6 +196,16 @@ private slots:
             QCOMPARE(colour.color(caption ? QPalette::WindowText : QPalette::Text), text);
             QCOMPARE(colour.color(caption ? QPalette::Window : QPalette::Base),
                      caption ? QColor(192, 192, 192) : QColor(Qt::white));
+        }
+        // The crew is back on the main window, every other window closed.
+        for (const QWidget *other : QApplication::topLevelWidgets())
+            QVERIFY2(other == window_.get() || !other->isVisible(),
+                     qPrintable(other->objectName()));
+        // A cell too narrow for its number shows its first digits.
+        for (const QLineEdit *shown : window_->findChildren<QLineEdit *>()) {
+            if (shown != this->focused() &&
+                shown->fontMetrics().horizontalAdvance(shown->text()) > shown->width())
+                QVERIFY2(shown->cursorPosition() == 0, qPrintable(shown->objectName()));
         }
     }
 

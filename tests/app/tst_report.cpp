@@ -209,7 +209,9 @@ private slots:
         QTest::addColumn<QString>("viewers");
         QTest::addColumn<QString>("tried");
         QTest::addColumn<bool>("found");
-        QTest::newRow("first starts") << "xdg-open=r gedit=r" << QString("xdg-open") << true;
+        // The desktop's own choice before any editor that is there.
+        QTest::newRow("first starts")
+            << "xdg-open=r gnome-text-editor=r gedit=r mousepad=r" << QString("xdg-open") << true;
         QTest::newRow("none") << "xdg-open=3 mousepad=1" << QString("xdg-open mousepad") << false;
     }
     void programHelp()

@@ -31,6 +31,11 @@ const CalcCase Cases[] = {
     {"Latin-1 name",
      "f=$(printf 'Dunm\\350re'); cp worked.lqr $f; quorvel-calc $f; s=$?; rm $f; exit $s", 0,
      "^Quorvel race sheet: DUNM\u00E8RE\\n", "^$", "^$"},
+    // A contradiction is a cell's colour, a missing input a caption's.
+    {"--json, contradiction", "sed '49s/85/30/' worked.lqr >c.lqr; quorvel-calc --json c.lqr", 0,
+     "\"colors\": \\[(\\s*\"black\",){45}\\s*\"light-magenta\"", ": \"magenta\"", "^$"},
+    {"--json, missing input", "sed '138s/[0-9.]*//' worked.lqr >m.lqr; quorvel-calc --json m.lqr",
+     0, "\"134\": \"magenta\".*\"cautionUsageWarning\": false", "\"13[2356]\": \"magenta\"", "^$"},
     {"option-like name", "quorvel-calc -x", 2, "^$", ".", "^Usage:"},
     {"full disk", "quorvel-calc worked.lqr >/dev/full", 1, "^$", ".",
      "write the output: No space left on device\\n"},

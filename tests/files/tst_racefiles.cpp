@@ -47,12 +47,13 @@ struct Text
 struct Settings
 {
     const char *tag;
-    bool buildTree;      // the program folder carries the build's marker
-    int besideMode;      // of KVCNFG.DNX beside the program, unit system 1; 0: none
-    bool readOnlyFolder; // the program folder, as the crew sees it
-    bool ownFile;        // the user's own KVCNFG.DNX, unit system 2, exists
-    int read;            // the unit system start-up reads
-    bool writesBeside;   // else the user's own file
+    bool buildTree;           // the program folder carries the build's marker
+    int besideMode;           // of KVCNFG.DNX beside the program, unit system 1; 0: none
+    bool readOnlyFolder;      // the program folder, as the crew sees it
+    bool ownFile;             // the user's own KVCNFG.DNX, unit system 2, exists
+    int read;                 // the unit system start-up reads
+    bool writesBeside;        // else the user's own file
+    bool relativeXdg = false; // the XDG folders set, to names relative to the working folder
 };
 
 template <class Row, std::size_t N> void rows(const Row (&table)[N])
@@ -140,6 +141,32 @@ private slots:
                 read.contents.comment.size() <= CommentLimit);
     }
 
+    // The carried values are 16-bit: a number beyond that is no value, and
+    // the one the race had is kept, and written back as it was.
+    void carriedValues_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("largest") << QByteArray(" 32767 ") << QByteArray(" 32767 ");
+        QTest::newRow("smallest") << QByteArray("-32768") << QByteArray("-32768 ");
+        QTest::newRow("one above") << QByteArray(" 32768 ") << QByteArray(" 7 ");
+        QTest::newRow("one below") << QByteArray("-32769") << QByteArray(" 7 ");
+    }
+    void carriedValues()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, written);
+        QTemporaryDir dir;
+        RaceDocument document(dir.path().toStdString());
+        const QString race = dir.filePath("race");
+        for (const QByteArray &inputMode : {QByteArray(" 7 "), line}) {
+            QVERIFY(writeAll(race, "DNX-LQR*1.20\r\n" + inputMode + "\r\n" + inputMode + "\r\n"));
+            QCOMPARE(document.readRaceFile(race.toStdString()).status, RaceFileReadStatus::Read);
+        }
+        QVERIFY(document.writeRaceFile(race.toStdString()).result);
+        QCOMPARE(readAll(race).split('\n').mid(1, 2).join('|'), written + "\r|" + written + "\r");
+    }
+
     void displayName()
     {
         // The path below the data folder only when the folder is followed by
@@ -172,6 +199,7 @@ private slots:
             {"read-only, own file", true, 0444, false, true, 2, false},
             {"read-only folder", true, 0644, true, false, 1, true},
             {"installed, own file", false, 0644, false, true, 2, false},
+            {"installed, relative XDG folders", false, 0644, false, true, 2, false, true},
         });
     }
     void settingsFile()
@@ -181,7 +209,12 @@ private slots:
             QSKIP("permission bits do not stop root; this runs again unprivileged");
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), beside = program + "/KVCNFG.DNX";
-        const QString own = dir.filePath("config/quorvel/KVCNFG.DNX");
+        const QString home = dir.filePath("home");
+        const QString own = row.relativeXdg ? home + "/.config/quorvel/KVCNFG.DNX"
+                                            : dir.filePath("config/quorvel/KVCNFG.DNX");
+        // Where a relative folder would lead: into this test's own folder.
+        const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
+        QDir::setCurrent(dir.path());
         QVERIFY(QDir().mkpath(program + "/lqrfiles"));
         QVERIFY(!row.buildTree || writeAll(program + "/quorvel-build-tree", ""));
         QVERIFY(!row.besideMode || writeAll(beside, " 1 \r\n"));
@@ -189,14 +222,20 @@ private slots:
         QVERIFY(!row.ownFile || writeAll(own, " 2 \r\n"));
         const std::string config = dir.filePath("config").toStdString();
         const std::string data = dir.filePath("data").toStdString();
+        const std::string homePath = home.toStdString();
         const ProgramFolders folders =
             LocateProgramFolders(program.toStdString(), [&](const std::string &name) {
-                return name == "XDG_CONFIG_HOME" ? config.c_str()
-                       : name == "XDG_DATA_HOME" ? data.c_str()
-                                                 : nullptr;
+                return name == "HOME"              ? homePath.c_str()
+                       : row.relativeXdg           ? (name == "XDG_STATE_HOME" ? "state" : "config")
+                       : name == "XDG_CONFIG_HOME" ? config.c_str()
+                       : name == "XDG_DATA_HOME"   ? data.c_str()
+                                                   : nullptr;
             });
         QCOMPARE(QString::fromStdString(folders.dataFolder),
-                 row.buildTree ? program + "/lqrfiles" : dir.filePath("data/quorvel/lqrfiles"));
+                 row.buildTree     ? program + "/lqrfiles"
+                 : row.relativeXdg ? home + "/.local/share/quorvel/lqrfiles"
+                                   : dir.filePath("data/quorvel/lqrfiles"));
+        QCOMPARE(QString::fromStdString(folders.recoveryFolder), home + "/.local/state/quorvel");
         RaceDocument document(folders);
         document.readSettings();
         QCOMPARE(int(document.settings().unitSystem), row.read);

@@ -53,11 +53,26 @@ struct Program
 // Another program, in a process of its own: it does what is asked, says
 // "ready" once its copy shows it, then runs until it is killed.
 //   typed: a cell typed; saved: the same, saved to lqrfiles/race.lqr;
-//   typed-then-new: a cell typed, then New answered No.
+//   typed-then-new: a cell typed, then New answered No; commented: only a
+//   comment typed; typing: a cell typed, then a key in another cell every
+//   300 ms, on and on.
 int keepRace(const QString &programFolder, const QString &copies, const QString &what)
 {
     Program program(programFolder, copies);
-    program.type("42");
+    QTimer keys;
+    if (what == "commented") {
+        program.document.setComment("42");
+        program.keeper.noteChange();
+    } else {
+        program.type("42");
+    }
+    if (what == "typing") {
+        QObject::connect(&keys, &QTimer::timeout, [&program, key = 0]() mutable {
+            program.document.sheet().setText(1, std::to_string(++key % 10));
+            program.keeper.noteChange();
+        });
+        keys.start(300);
+    }
     if (what == "saved") {
         const std::string race = programFolder.toStdString() + "/lqrfiles/race.lqr";
         if (!program.document.writeRaceFile(race).result)
@@ -114,7 +129,7 @@ private slots:
         QTest::addColumn<bool>("killed");  // else still running
         QTest::addColumn<int>("answer");   // to the offer
         QTest::addColumn<bool>("offered");
-        QTest::addColumn<QString>("cell"); // cell 0 afterwards
+        QTest::addColumn<QString>("cell"); // cell 0 afterwards, then the comment
         QTest::addColumn<QString>("caption");
         const QString untitled = "Quorvel - Dunmere   [ UNTITLED ]";
         const int yes = int(Answer::Yes);
@@ -123,6 +138,11 @@ private slots:
         QTest::newRow("killed, No") << "typed" << true << int(Answer::No) << true << "" << untitled;
         QTest::newRow("killed after Save, Yes") << "saved" << true << yes << true << "42"
                                                 << "Quorvel  [ RACE.LQR ]";
+        QTest::newRow("killed with only a comment, Yes")
+            << "commented" << true << yes << true << "42" << untitled;
+        // The keys come faster than the copy's delay: it is written all the same.
+        QTest::newRow("killed while typing on, Yes")
+            << "typing" << true << yes << true << "42" << untitled;
         QTest::newRow("killed after New")
             << "typed-then-new" << true << yes << false << "" << untitled;
     }
@@ -149,7 +169,9 @@ private slots:
         program.desktop.answers = {Answer(answer)};
         program.keeper.offerLeftCopy();
         QCOMPARE(program.desktop.questions.size(), int(offered));
-        QCOMPARE(QString::fromStdString(program.document.sheet().text(0)), cell);
+        QCOMPARE(
+            QString::fromStdString(program.document.sheet().text(0) + program.document.comment()),
+            cell);
         QCOMPARE(program.window.windowTitle(), caption);
         if (!killed) {
             // Its copy is its own: this program keeps another beside it.

@@ -1,3 +1,5 @@
+#include "CellNumber.h"
+#include "NumberFormat.h"
 #include "RecalculateSheet.h"
 #include "WorkedExample.h"
 
@@ -12,6 +14,7 @@ using enum Row;
 using test::CellText;
 using Entries = std::vector<CellText>;
 Q_DECLARE_METATYPE(Entries)
+Q_DECLARE_METATYPE(quorvel::NumberFormat)
 
 namespace {
 
@@ -91,6 +94,9 @@ private slots:
         // counts the pre-race laps as caution laps: 6 + 3 - 3.
         row("current caution behind the furthest pit's", cells(CurrentCautionLaps, "6"),
             cells(EstLapsLastPit, "", EstLapsEntireRace, ""), {CurrentCautionLaps, Lap3, Caution3});
+        // 8 is not behind the 2nd Pit's 10 less the 3 pre-race laps: an ordinary race.
+        row("current caution within the pre-race laps", cells(CurrentCautionLaps, "8"),
+            cells(EstLapsLastPit, "36.6", EstLapsEntireRace, "36.7"), {Lap3, Caution3});
         row("current caution behind the 1st Pit's",
             cells(Lap2, "", Caution2, "", CurrentCautionLaps, "5"),
             cells(EstLapsLastPit, "", EstLapsEntireRace, ""), {Lap2, Caution2, CurrentCautionLaps});
@@ -123,6 +129,56 @@ private slots:
         row("5th Pit projects into cell 128",
             cells(at(5, Can1Number), "-99", at(5, GallonsAdded), "18", at(5, LapNumber), "40"),
             cells(MustPitAfterLastStopCell, "58.0"), {Lap3, Caution3}, {2, 5});
+    }
+
+    // A cell's text read as a number, then shown with a pattern: blanks
+    // anywhere are ignored, reading stops at what does not fit, halves go
+    // away from zero, and a value that shows as zero never shows a minus.
+    void numberRules_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<NumberFormat>("format");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *typed, NumberFormat format, const char *shown) {
+            const QByteArray tag = QByteArray(typed).replace('\t', "\\t").replace('\n', "\\n");
+            QTest::addRow("%s as %s", tag.constData(), shown)
+                << QString::fromLatin1(typed) << format << QString::fromLatin1(shown);
+        };
+        using enum NumberFormat;
+        row("", TwoDecimals, "0.00");
+        row("4.567", TwoDecimals, "4.57");
+        row("123.5", TwoDecimals, "123.50");
+        row("", OneDecimal, "0.0");
+        row("87.26", OneDecimal, "87.3");
+        row("-3.04", OneDecimal, "-3.0");
+        row("", TwoDecimalsNoLeadingZero, ".00");
+        row("0.456", TwoDecimalsNoLeadingZero, ".46");
+        row("2.456", TwoDecimalsNoLeadingZero, "2.46");
+        row("0.999", TwoDecimalsNoLeadingZero, "1.00");
+        row("0.004", TwoDecimalsNoLeadingZero, ".00");
+        row("0.125", TwoDecimals, "0.13");
+        row("-0.125", TwoDecimals, "-0.13");
+        row("0.25", OneDecimal, "0.3");
+        row("-0.25", OneDecimal, "-0.3");
+        row("-0.004", TwoDecimals, "0.00");
+        row("-0.04", OneDecimal, "0.0");
+        row("-0.001", TwoDecimalsNoLeadingZero, ".00");
+        row(" 1 2 . 5 ", TwoDecimals, "12.50");
+        row("\t-\n9 9", OneDecimal, "-99.0");
+        row("1 e 2", TwoDecimals, "100.00");
+        row("1.50x", TwoDecimals, "1.50");
+        row("1.5 laps", OneDecimal, "1.5");
+        row("x1", TwoDecimals, "0.00");
+        row("12,5", OneDecimal, "12.0");
+        row("1.2.3", OneDecimal, "1.2");
+        row("--1", OneDecimal, "0.0");
+    }
+    void numberRules()
+    {
+        QFETCH(QString, typed);
+        QFETCH(NumberFormat, format);
+        QTEST(QString::fromStdString(FormatNumber(CellNumber(typed.toStdString()), format)),
+              "shown");
     }
 
     void recalculation()
