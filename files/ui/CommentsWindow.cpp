@@ -89,8 +89,9 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(TwipsToPixels(OkButton, dpi));
-    // Not a default button: Enter in the text box starts a new line.
-    ok->setAutoDefault(false);
+    // Enter on the focused OK presses it, as Space does. The window has no
+    // default button: Enter in the text box starts a new line.
+    ok->setAutoDefault(true);
     setTabOrder(text_, ok);
 
     text_->setPlainText(forTextBox(document_.comment()));

@@ -123,6 +123,12 @@ private slots:
         row("Up, then back in range", "@cell135 25 #Return #Up 30 #Return", "cell136", 2);
         row("Comments, OK", "@cell135 25 #Return !mnuComments @ok", "cell136", 2);
         row("About, OK", "@cell135 25 #Return !mnuAbout @ok", "cell136", 2);
+        // About and Comments handle their own keys; none reaches the sheet.
+        row("About, Return on OK", "@cell135 25 #Return !mnuAbout #Return", "cell136", 2);
+        row("About, Ctrl+C, Enter on Print, Space on OK",
+            "@cell135 25 #Return !mnuAbout #Ctrl+C #Tab #Num+Enter #Tab #Space", "cell136", 3);
+        row("Comments, Return on OK", "@cell135 25 #Return !mnuComments #Tab #Return", "cell136",
+            2);
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         // Ctrl+C recalculates, then copies what the crew selected.
         row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
@@ -132,6 +138,8 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, focused);
         writeHelp("edited");
+        // A page printed says where it went: one more box.
+        desktop_.printWith = [](QWidget *) { return Desktop::PrintResult{true, {}, "page.pdf"}; };
         run(steps);
         QTRY_COMPARE(QApplication::activeWindow(), window_.get());
         Settle();
@@ -161,6 +169,11 @@ private slots:
                                 << QString::fromLatin1(focused) << warnings;
         };
         row("Return", "@cell132 1 #Return 2 #Return", "132=1 133=2", "cell134", 0);
+        // A decimal comma is the full stop the crew meant, from the keypad
+        // on a German layout as from the main keyboard.
+        row("keypad decimal comma", "@cell134 #Num+2 #Num+, #Num+5 #Return", "134=2.5", "cell135",
+            0);
+        row("comma", "@cell134 2,5 #Return", "134=2.5", "cell135", 0);
         row("-99: on to the gallons", "@cell0 -99 #Return 18 #Return 85 #Return", "0=-99 6=18 7=85",
             "cell8", 0);
         // The box comes at 25; "1" is lost on it and Return answers it; the
@@ -181,17 +194,18 @@ private slots:
         };
         const QStringList steps = keys.split(QLatin1Char(' '));
         run(steps.first());
-        const auto post = [this](int key, const QString &text) {
+        const auto post = [this](QKeyCombination key, const QString &text) {
             for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-                QCoreApplication::postEvent(window_->windowHandle(),
-                                            new QKeyEvent(type, key, Qt::NoModifier, text));
+                QCoreApplication::postEvent(
+                    window_->windowHandle(),
+                    new QKeyEvent(type, key.key(), key.keyboardModifiers(), text));
         };
         for (const QString &step : steps.mid(1)) {
-            if (step.startsWith(QLatin1Char('#')))
-                post(QKeySequence(step.mid(1))[0].key(), QString());
+            if (const QKeyCombination key = QKeySequence(step.mid(1))[0]; step.startsWith('#'))
+                post(key, key.key() < 0x7f ? QString(QChar(key.key())) : QString());
             else
                 for (const QChar c : step)
-                    post(c.unicode(), c);
+                    post(QKeyCombination(Qt::Key(c.unicode())), c);
         }
         Settle();
         for (const QString &expected : cells) {
