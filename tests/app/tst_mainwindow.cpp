@@ -152,6 +152,34 @@ private slots:
         QTEST(static_cast<int>(desktop_.messages.size()), "warnings");
     }
 
+    // No text is cut at the desktop fonts crews use, in any of the windows.
+    void textsWholeAtDesktopFont_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("14 pt") << 14;
+    }
+    void textsWholeAtDesktopFont()
+    {
+        QFETCH(int, points);
+        const QFont desktopFont = QApplication::font();
+        QFont font = desktopFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        window_ = std::make_unique<MainWindow>(folder_.path(), desktop_);
+        window_->show();
+        run("!mnuAbout !mnuComments");
+        QApplication::setFont(desktopFont);
+        for (QLabel *label : window_->findChildren<QLabel *>()) {
+            if (label->text().isEmpty() || label->wordWrap() || !label->isVisible())
+                continue;
+            const QSize text = label->fontMetrics().boundingRect(QRect(), 0, label->text()).size();
+            QVERIFY2(label->contentsRect().width() >= text.width() &&
+                         label->contentsRect().height() >= text.height(),
+                     qPrintable(label->text()));
+        }
+    }
+
     // A burst of keys reaches the window in one batch, before the program
     // has handled the first, as the X server delivers keys typed ahead on a
     // busy machine: each must land where it would typed one a second. The
