@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -178,6 +180,27 @@ private slots:
                          label->contentsRect().height() >= text.height(),
                      qPrintable(label->text()));
         }
+    }
+
+    // A program started while another runs never hides the other's race; a
+    // window too large for the screen scrolls only where it does not fit.
+    void windowOnScreen()
+    {
+        MainWindow second(folder_.path(), desktop_);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        const auto *scrollArea = window_->findChild<QScrollArea *>();
+        if (!scrollArea) {
+            QVERIFY(second.frameGeometry().topLeft() != window_->frameGeometry().topLeft());
+            return;
+        }
+        const QSize room = window_->screen()->availableGeometry().size();
+        const QSize client = scrollArea->widget()->size();
+        // The vertical bar takes room from the width: a window manager that
+        // keeps the window at its largest size still leaves the client's.
+        window_->setWindowState(Qt::WindowNoState);
+        window_->resize(window_->maximumSize().boundedTo(room));
+        QTRY_COMPARE(scrollArea->horizontalScrollBar()->isVisible(), client.width() > room.width());
     }
 
     // A burst of keys reaches the window in one batch, before the program
