@@ -16,18 +16,6 @@ const QColor ContradictionMagenta(255, 0, 255);
 // caret still tell that it cannot be typed into.
 const QColor GreyedText(0x59, 0x59, 0x59);
 
-// The full stop is the decimal point of every figure, whatever the desktop's
-// language, and the number rule reads "2,5" as 2 without a word. A decimal
-// comma typed into a cell is the decimal point the crew meant: from the main
-// keyboard out of habit, or from the keypad's decimal key, which types a comma
-// on German, French and many other layouts (and the Arabic decimal separator
-// on Persian and Arabic ones).
-bool typesDecimalComma(const QKeyEvent &key)
-{
-    const QString text = key.text();
-    return text == QLatin1String(",") || text == QChar(0x066B);
-}
-
 } // namespace
 
 CellEdit::CellEdit(int cell, QWidget *parent) : QLineEdit(parent), cell_(cell)
@@ -107,6 +95,22 @@ void CellEdit::focusInEvent(QFocusEvent *event)
     arrivingByClick_ = event->reason() == Qt::MouseFocusReason;
     emit arrived(cell_);
 }
+
+namespace {
+
+// The full stop is the decimal point of every figure, whatever the desktop's
+// language, and the number rule reads "2,5" as 2 without a word. A decimal
+// comma typed into a cell is the decimal point the crew meant: from the main
+// keyboard out of habit, or from the keypad's decimal key, which types a comma
+// on German, French and many other layouts (and the Arabic decimal separator
+// on Persian and Arabic ones).
+bool typesDecimalComma(const QKeyEvent &key)
+{
+    const QString text = key.text();
+    return text == QLatin1String(",") || text == QChar(0x066B);
+}
+
+} // namespace
 
 void CellEdit::keyPressEvent(QKeyEvent *event)
 {
