@@ -1,6 +1,7 @@
 #include "CellEdit.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QStringList>
 
 #include <utility>
@@ -106,6 +107,34 @@ void CellEdit::focusInEvent(QFocusEvent *event)
     selectForOvertyping();
     arrivingByClick_ = event->reason() == Qt::MouseFocusReason;
     emit arrived(cell_);
+}
+
+namespace {
+
+// The full stop is the decimal point of every figure, whatever the desktop's
+// language, and the number rule reads "2,5" as 2 without a word. A decimal
+// comma typed into a cell is the decimal point the crew meant: from the main
+// keyboard out of habit, or from the keypad's decimal key, which types a comma
+// on German, French and many other layouts (and the Arabic decimal separator
+// on Persian and Arabic ones).
+bool typesDecimalComma(const QKeyEvent &key)
+{
+    const QString text = key.text();
+    return text == QLatin1String(",") || text == QChar(0x066B);
+}
+
+} // namespace
+
+void CellEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (!typesDecimalComma(*event)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent fullStop(QEvent::KeyPress, Qt::Key_Period, event->modifiers(), QStringLiteral("."),
+                       event->isAutoRepeat());
+    QLineEdit::keyPressEvent(&fullStop);
+    event->setAccepted(fullStop.isAccepted());
 }
 
 void CellEdit::mousePressEvent(QMouseEvent *event)

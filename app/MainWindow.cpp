@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 
 #include <cstdlib>
 #include <functional>
@@ -35,6 +36,11 @@ namespace quorvel {
 namespace Layout = MainWindowLayout;
 
 namespace {
+
+// About the height of a window manager's caption bar, which the window's
+// size leaves out: kept free on the screen, and the step between the windows
+// of programs running side by side.
+constexpr int CaptionBar = 480;
 
 // "Help" stands well apart from the other entries on the menu bar.
 const QString HelpMenuTitle = QStringLiteral("Help") + QString(27, QLatin1Char(' '));
@@ -47,7 +53,8 @@ QString helpFilePath(const QString &programFolder)
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
     : QMainWindow(parent), desktop_(desktop),
-      folders_(LocateProgramFolders(ToSystemPath(programFolder), std::getenv)), document_(folders_),
+      folders_(LocateProgramFolders(ToSystemPath(programFolder), std::getenv)),
+      runningPrograms_(FromSystemPath(folders_.recoveryFolder)), document_(folders_),
       programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
@@ -236,7 +243,7 @@ void MainWindow::buildWindow(double dotsPerInch)
     connect(sheetView_, &SheetView::cellArrived, this, [this](int cell) { rowHelp_->show(cell); });
     // The client finds its place (maybe in a scroll area) before the crew's
     // first cell takes the focus: moving it afterwards would drop the focus.
-    fitClientOnScreen();
+    fitClientOnScreen(dotsPerInch);
     navigator_ =
         new Navigator(this, {sheetView_, focusButton_, recalculateButton_, testConditions_},
                       [this] { return document_.recalculate(); });
@@ -247,11 +254,13 @@ void MainWindow::buildWindow(double dotsPerInch)
     });
 }
 
-void MainWindow::fitClientOnScreen()
+void MainWindow::fitClientOnScreen(double dotsPerInch)
 {
     const QSize whole = client_->size() + QSize(0, menuBar()->sizeHint().height());
     const QRect screenRoom = screen()->availableGeometry();
-    const QSize room = screenRoom.size();
+    // The window's size leaves out the caption bar the window manager adds.
+    const int caption = TwipsToPixels(CaptionBar, dotsPerInch);
+    const QSize room = screenRoom.size() - QSize(0, caption);
     if (whole.width() <= room.width() && whole.height() <= room.height()) {
         setCentralWidget(client_);
         layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -259,7 +268,9 @@ void MainWindow::fitClientOnScreen()
         // frame: left to itself a window manager may put it partly below
         // the screen's edge. (A Wayland compositor places it its own way.)
         adjustSize();
-        move(screenRoom.center() - rect().center());
+        QRect frame(QPoint(), size() + QSize(0, caption));
+        frame.moveCenter(screenRoom.center());
+        move(cascaded(frame, screenRoom, caption));
         return;
     }
     // A screen smaller than the window (a laptop at 200 % scaling): the
@@ -271,13 +282,31 @@ void MainWindow::fitClientOnScreen()
     scrollArea_->setFocusPolicy(Qt::NoFocus);
     scrollArea_->setWidget(client_);
     setCentralWidget(scrollArea_);
+    // Room for the scroll bar of the side that does not fit, so that the
+    // other side needs none: no scroll bar that scrolls nothing.
+    const int bar = scrollArea_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize most = whole + QSize(whole.height() > room.height() ? bar : 0,
+                                     whole.width() > room.width() ? bar : 0);
     // Maximized, the window manager fits the window and its frame into the
     // screen; without one the window fills the screen.
-    setMaximumSize(whole);
-    resize(whole.boundedTo(room));
+    setMaximumSize(most);
+    resize(most.boundedTo(room));
     setWindowState(Qt::WindowMaximized);
     connect(sheetView_, &SheetView::cellArrived, this,
             [this](int cell) { scrollArea_->ensureWidgetVisible(sheetView_->cellEdit(cell)); });
+}
+
+QPoint MainWindow::cascaded(const QRect &frame, const QRect &screenRoom, int step) const
+{
+    // A program started while others run opens a step further right and
+    // down for each, so it never hides the race of one before it; where the
+    // screen has no room for the step, it starts again from the left or top.
+    const int shift = runningPrograms_.number() * step;
+    const auto along = [shift](int screenStart, int start, int spare) {
+        return spare <= 0 ? start : screenStart + (start - screenStart + shift) % (spare + 1);
+    };
+    return {along(screenRoom.left(), frame.left(), screenRoom.width() - frame.width()),
+            along(screenRoom.top(), frame.top(), screenRoom.height() - frame.height())};
 }
 
 void MainWindow::takeOverFromSplash()

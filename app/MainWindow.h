@@ -2,6 +2,7 @@
 
 #include "RaceDocument.h"
 #include "RowHelp.h"
+#include "RunningPrograms.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -59,10 +60,13 @@ private:
     void showProgramHelp();
     void showReplacedSheet(const RecalculationOutcome &outcome);
     void buildWindow(double dotsPerInch);
-    void fitClientOnScreen();
+    void fitClientOnScreen(double dotsPerInch);
+    // Where a window that would stand at frame goes.
+    [[nodiscard]] QPoint cascaded(const QRect &frame, const QRect &screenRoom, int step) const;
 
     Desktop &desktop_;
     ProgramFolders folders_;
+    RunningPrograms runningPrograms_;
     RaceDocument document_;
     QWidget *client_ = nullptr;
     QScrollArea *scrollArea_ = nullptr;

@@ -177,8 +177,10 @@ bool Navigator::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (watched != controls_.testConditions && watched != mainWindow_ &&
-            !isColumnHeading(watched) && handleKey(watched, *static_cast<QKeyEvent *>(event))) {
+        // Only keys typed on a stop of the sheet's focus order: the program's
+        // other windows handle their own keys, and none of them reaches the
+        // sheet (Enter on About's OK closes About, never moves a cell).
+        if (isStop(watched) && handleKey(watched, *static_cast<QKeyEvent *>(event))) {
             showDueWarning();
             return true;
         }
@@ -242,6 +244,12 @@ bool Navigator::isColumnHeading(const QObject *object) const
             return true;
     }
     return false;
+}
+
+bool Navigator::isStop(const QObject *object) const
+{
+    return qobject_cast<const CellEdit *>(object) || object == controls_.focusButton ||
+           object == controls_.recalculateButton;
 }
 
 bool Navigator::canTakeFocus(const QWidget *widget) const

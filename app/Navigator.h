@@ -115,6 +115,7 @@ private:
     [[nodiscard]] const OwnWindow *ownWindow(const QWindow *window) const;
     [[nodiscard]] bool canTakeFocus(const QWidget *widget) const;
     [[nodiscard]] bool isColumnHeading(const QObject *object) const;
+    [[nodiscard]] bool isStop(const QObject *object) const;
 
     QWidget *mainWindow_;
     Controls controls_;

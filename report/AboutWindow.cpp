@@ -50,11 +50,14 @@ AboutWindow::AboutWindow(Desktop &desktop, const QPixmap &logo, QWidget *parent)
     ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(TwipsToPixels(OkButton, dpi));
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    // Enter on a focused button presses it, as Space does.
+    ok->setAutoDefault(true);
 
     auto *printButton = new QPushButton(QStringLiteral("Print"), this);
     printButton->setObjectName(QStringLiteral("print"));
     printButton->setGeometry(TwipsToPixels(PrintButton, dpi));
     connect(printButton, &QPushButton::clicked, this, &AboutWindow::print);
+    printButton->setAutoDefault(true);
 
     auto *panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);

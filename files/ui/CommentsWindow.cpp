@@ -35,6 +35,22 @@ std::string fromTextBox(const QTextDocument &text)
     return raw.toStdString();
 }
 
+// The prompt shows whole in its box at any desktop font: a font too large
+// for the box is made smaller until the prompt fits.
+void fitIntoBox(QLabel &label)
+{
+    QFont font = label.font();
+    constexpr qreal Smallest = 6;
+    while (font.pointSizeF() > Smallest) {
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(label.text()) <= label.width() &&
+            metrics.height() <= label.height())
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label.setFont(font);
+}
+
 } // namespace
 
 CommentEdit::CommentEdit(QWidget *parent) : QPlainTextEdit(parent)
@@ -86,11 +102,13 @@ CommentsWindow::CommentsWindow(RaceDocument &document, QWidget *parent)
     text_->setGeometry(TwipsToPixels(TextBox, dpi));
     auto *prompt = new QLabel(QStringLiteral("Enter Comments to be saved with your data."), this);
     prompt->setGeometry(TwipsToPixels(Prompt, dpi));
+    fitIntoBox(*prompt);
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(TwipsToPixels(OkButton, dpi));
-    // Not a default button: Enter in the text box starts a new line.
-    ok->setAutoDefault(false);
+    // Enter on the focused OK presses it, as Space does. The window has no
+    // default button: Enter in the text box starts a new line.
+    ok->setAutoDefault(true);
     setTabOrder(text_, ok);
 
     text_->setPlainText(forTextBox(document_.comment()));

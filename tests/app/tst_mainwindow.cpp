@@ -15,6 +15,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -158,6 +160,12 @@ private slots:
         // The menu takes the focus for a moment: no leaving, no box over it.
         row("menu opened with the mouse", "@cell135 25 @mnuFile #Escape #Escape", "cell135", 0,
             "25");
+        // About and Comments handle their own keys; none reaches the sheet.
+        row("About, Return on OK", "@cell135 25 #Return !mnuAbout #Return", "cell136", 2);
+        row("About, Ctrl+C, Enter on Print, Space on OK",
+            "@cell135 25 #Return !mnuAbout #Ctrl+C #Tab #Num+Enter #Tab #Space", "cell136", 3);
+        row("Comments, Return on OK", "@cell135 25 #Return !mnuComments #Tab #Return", "cell136",
+            2);
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         // Ctrl+C recalculates, then copies what the crew selected.
         row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
@@ -174,6 +182,8 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, focused);
         writeHelp("edited");
+        // A page printed says where it went: one more box.
+        desktop_.printWith = [](QWidget *) { return Desktop::PrintResult{true, {}, "page.pdf"}; };
         run(steps);
         QTRY_COMPARE(QApplication::activeWindow(), window_.get());
         Settle();
@@ -209,6 +219,55 @@ private slots:
         }
     }
 
+    // No text is cut at the desktop fonts crews use, in any of the windows.
+    void textsWholeAtDesktopFont_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("14 pt") << 14;
+    }
+    void textsWholeAtDesktopFont()
+    {
+        QFETCH(int, points);
+        const QFont desktopFont = QApplication::font();
+        QFont font = desktopFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        window_ = std::make_unique<MainWindow>(folder_.path(), desktop_);
+        window_->show();
+        run("!mnuAbout !mnuComments");
+        QApplication::setFont(desktopFont);
+        for (QLabel *label : window_->findChildren<QLabel *>()) {
+            if (label->text().isEmpty() || label->wordWrap() || !label->isVisible())
+                continue;
+            const QSize text = label->fontMetrics().boundingRect(QRect(), 0, label->text()).size();
+            QVERIFY2(label->contentsRect().width() >= text.width() &&
+                         label->contentsRect().height() >= text.height(),
+                     qPrintable(label->text()));
+        }
+    }
+
+    // A program started while another runs never hides the other's race; a
+    // window too large for the screen scrolls only where it does not fit.
+    void windowOnScreen()
+    {
+        MainWindow second(folder_.path(), desktop_);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        const auto *scrollArea = window_->findChild<QScrollArea *>();
+        if (!scrollArea) {
+            QVERIFY(second.frameGeometry().topLeft() != window_->frameGeometry().topLeft());
+            return;
+        }
+        const QSize room = window_->screen()->availableGeometry().size();
+        const QSize client = scrollArea->widget()->size();
+        // The vertical bar takes room from the width: a window manager that
+        // keeps the window at its largest size still leaves the client's.
+        window_->setWindowState(Qt::WindowNoState);
+        window_->resize(window_->maximumSize().boundedTo(room));
+        QTRY_COMPARE(scrollArea->horizontalScrollBar()->isVisible(), client.width() > room.width());
+    }
+
     // A burst of keys reaches the window in one batch, before the program
     // has handled the first, as the X server delivers keys typed ahead on a
     // busy machine: each must land where it would typed one a second. The
@@ -226,6 +285,11 @@ private slots:
                                 << QString::fromLatin1(focused) << warnings;
         };
         row("Return", "@cell132 1 #Return 2 #Return", "132=1 133=2", "cell134", 0);
+        // A decimal comma is the full stop the crew meant, from the keypad
+        // on a German layout as from the main keyboard.
+        row("keypad decimal comma", "@cell134 #Num+2 #Num+, #Num+5 #Return", "134=2.5", "cell135",
+            0);
+        row("comma", "@cell134 2,5 #Return", "134=2.5", "cell135", 0);
         row("-99: on to the gallons", "@cell0 -99 #Return 18 #Return 85 #Return", "0=-99 6=18 7=85",
             "cell8", 0);
         // The box comes at 25; "1" is lost on it and Return answers it; the
@@ -246,17 +310,18 @@ private slots:
         };
         const QStringList steps = keys.split(QLatin1Char(' '));
         run(steps.first());
-        const auto post = [this](int key, const QString &text) {
+        const auto post = [this](QKeyCombination key, const QString &text) {
             for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-                QCoreApplication::postEvent(window_->windowHandle(),
-                                            new QKeyEvent(type, key, Qt::NoModifier, text));
+                QCoreApplication::postEvent(
+                    window_->windowHandle(),
+                    new QKeyEvent(type, key.key(), key.keyboardModifiers(), text));
         };
         for (const QString &step : steps.mid(1)) {
-            if (step.startsWith(QLatin1Char('#')))
-                post(QKeySequence(step.mid(1))[0].key(), QString());
+            if (const QKeyCombination key = QKeySequence(step.mid(1))[0]; step.startsWith('#'))
+                post(key, key.key() < 0x7f ? QString(QChar(key.key())) : QString());
             else
                 for (const QChar c : step)
-                    post(c.unicode(), c);
+                    post(QKeyCombination(Qt::Key(c.unicode())), c);
         }
         Settle();
         for (const QString &expected : cells) {
