@@ -86,6 +86,7 @@ class StandardOutput
 public:
     bool write(std::string_view bytes)
     {
+        errno = 0;
         if (error_ == 0 && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
             error_ = errno != 0 ? errno : EIO;
         return error_ == 0;
@@ -93,6 +94,7 @@ public:
     // Everything so far on its way: before a message, which goes out at once.
     bool flush()
     {
+        errno = 0;
         if (error_ == 0 && std::fflush(stdout) != 0)
             error_ = errno != 0 ? errno : EIO;
         return error_ == 0;
