@@ -1,7 +1,6 @@
 #include "SheetJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 
@@ -21,7 +20,7 @@ QString colourName(CaptionColour colour)
 
 } // namespace
 
-QByteArray SheetJson(const RaceDocument &document, const RecalculationOutcome &recalculation)
+QJsonObject SheetJson(const RaceDocument &document, const RecalculationOutcome &recalculation)
 {
     const RaceSheet &sheet = document.sheet();
     QJsonArray cells;
@@ -52,7 +51,7 @@ QByteArray SheetJson(const RaceDocument &document, const RecalculationOutcome &r
     root.insert(QStringLiteral("inputMode"), document.inputMode());
     root.insert(QStringLiteral("unitSystem"), document.settings().unitSystem);
     root.insert(QStringLiteral("gasketInput"), document.settings().gasketInput);
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return root;
 }
 
 } // namespace quorvel

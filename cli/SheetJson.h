@@ -2,12 +2,12 @@
 
 #include "RaceDocument.h"
 
-#include <QByteArray>
+#include <QJsonObject>
 
 namespace quorvel {
 
 // The recalculated sheet and its display state as one JSON object, for
 // scripts and for checking the calculation from outside.
-QByteArray SheetJson(const RaceDocument &document, const RecalculationOutcome &recalculation);
+QJsonObject SheetJson(const RaceDocument &document, const RecalculationOutcome &recalculation);
 
 } // namespace quorvel

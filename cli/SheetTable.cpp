@@ -5,6 +5,8 @@
 #include "TerminalText.h"
 #include "TextFields.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -61,8 +63,10 @@ void PrintSheetTable(std::ostream &out, const RaceDocument &document,
                      const RecalculationOutcome &recalculation)
 {
     const RaceSheet &sheet = document.sheet();
-    out << "Quorvel race sheet: "
-        << TerminalText(DecodeFileText(document.currentFile().displayName())) << "\n\n";
+    // Raised once more as a whole: in a name that is not all UTF-8 only the
+    // ASCII letters were.
+    const QString name = QString::fromStdString(DecodeName(document.currentFile().displayName()));
+    out << "Quorvel race sheet: " << TerminalText(name.toUpper().toStdString()) << "\n\n";
     for (int index = SideCell::TankCapacity; index <= SideCell::AvgCautionLapSec; ++index)
         printSideCell(out, sheet, index);
 

@@ -1,5 +1,7 @@
 #include "TerminalText.h"
 
+#include "TextFields.h"
+
 #include <array>
 #include <cstdio>
 
@@ -37,6 +39,29 @@ template <class Shown> void forEachShown(std::string_view text, Shown shown)
 }
 
 } // namespace
+
+std::string DecodeName(std::string_view bytes)
+{
+    std::string name;
+    while (!bytes.empty()) {
+        const std::size_t length =
+            std::min(characterLength(static_cast<unsigned char>(bytes[0])), bytes.size());
+        const auto byte = static_cast<unsigned char>(bytes[0]);
+        if (length > 1 && IsValidUtf8(bytes.substr(0, length))) {
+            name += bytes.substr(0, length);
+            bytes.remove_prefix(length);
+            continue;
+        }
+        if (byte < 0x80) {
+            name += static_cast<char>(byte);
+        } else {
+            name += static_cast<char>(0xC0 | byte >> 6);
+            name += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+        bytes.remove_prefix(1);
+    }
+    return name;
+}
 
 std::size_t TerminalWidth(std::string_view text)
 {

@@ -1,4 +1,4 @@
-// quorvel-calc: recalculates a race file without the window, for crews who
+// quorvel-calc: recalculates race files without the window, for crews who
 // want the numbers in a terminal and for scripts.
 
 #include "RaceDocument.h"
@@ -9,29 +9,37 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <fcntl.h>
 
 namespace {
 
 constexpr std::string_view Usage =
-    "Usage: quorvel-calc [--json | --recalculated] [--] FILE\n"
+    "Usage: quorvel-calc [--json | --recalculated] [--] FILE...\n"
     "\n"
-    "Recalculates the race file FILE and prints:\n"
+    "Recalculates each race file FILE and prints:\n"
     "  (no option)      the sheet as a table\n"
     "  --json           the sheet and its display state as JSON\n"
-    "  --recalculated   the recalculated race file\n"
-    "  --               ends the options: FILE may begin with -\n"
+    "  --recalculated   the recalculated race file (one FILE only)\n"
+    "  --               ends the options: a FILE may begin with -\n"
     "\n"
-    "Exit status: 0 done; 1 FILE cannot be read or is no race file,\n"
-    "or the output cannot be written; 2 bad usage; 3 done, but\n"
-    "texts in FILE were longer than Quorvel keeps and were cut.\n";
+    "With several files each table is headed \"==> FILE <==\", and --json\n"
+    "prints an array of objects, each naming its \"file\".\n"
+    "\n"
+    "Exit status, the worst of all files': 0 done; 3 done, but texts in a\n"
+    "FILE were longer than Quorvel keeps and were cut; 1 a FILE cannot be\n"
+    "read or is no race file, or the output cannot be written; 2 bad usage.\n";
 
 enum class Output { Table, Json, RaceFile };
 
@@ -41,95 +49,219 @@ constexpr int BadUsage = 2;
 // The sheet is printed, but a script must not take it for the whole file.
 constexpr int TextsCut = 3;
 
-// A path as the crew can read it in a message: its bytes as the race files'
-// texts are decoded, control characters as codes.
-std::string shownPath(const std::string &path)
+// A file that gave no sheet outweighs one whose texts were cut.
+int worse(int status, int other)
 {
-    return quorvel::TerminalText(quorvel::DecodeFileText(path));
+    const auto rank = [](int s) { return s == FileProblem ? 2 : s == TextsCut ? 1 : 0; };
+    return rank(other) > rank(status) ? other : status;
 }
 
-// A script must learn that the output did not arrive (a full disk, a closed
-// pipe), not just find it short.
-int endWith(int status)
+// A path as the crew can read it in a message: control characters as codes.
+std::string shownPath(std::string_view path)
 {
-    std::cout.flush();
-    if (std::cout)
-        return status;
-    const int error = errno;
-    std::cerr << "quorvel-calc: could not write the output: " << std::strerror(error) << '\n';
-    return FileProblem;
+    return quorvel::TerminalText(quorvel::DecodeName(path));
 }
+
+int badUsage(std::string_view why)
+{
+    std::cerr << "quorvel-calc: " << why << '\n' << Usage;
+    return BadUsage;
+}
+
+// A standard stream the caller closed (">&-") is held open on /dev/null for
+// reading, so that no file opened later takes its number: writing to it then
+// fails as writing to a closed stream does, instead of reaching that file.
+void holdClosedStreams()
+{
+    for (const int stream : {0, 1, 2}) {
+        if (::fcntl(stream, F_GETFD) == -1 && errno == EBADF)
+            (void)::open("/dev/null", O_RDONLY); // takes the lowest free number
+    }
+}
+
+// Standard output. A script must learn that the output did not arrive (a
+// full disk, a closed pipe or stream), and why, not just find it short.
+class StandardOutput
+{
+public:
+    bool write(std::string_view bytes)
+    {
+        errno = 0;
+        if (error_ == 0 && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+            error_ = errno != 0 ? errno : EIO;
+        return error_ == 0;
+    }
+    // Everything so far on its way: before a message, which goes out at once.
+    bool flush()
+    {
+        errno = 0;
+        if (error_ == 0 && std::fflush(stdout) != 0)
+            error_ = errno != 0 ? errno : EIO;
+        return error_ == 0;
+    }
+    [[nodiscard]] int finish(int status)
+    {
+        if (flush())
+            return status;
+        std::cerr << "quorvel-calc: cannot write the output: " << std::strerror(error_) << '\n';
+        return FileProblem;
+    }
+
+private:
+    int error_ = 0;
+};
+
+// Reads one race file into a copy of the start document and prints it; a
+// problem goes to standard error under the file's name.
+class Calculation
+{
+public:
+    Calculation(Output output, bool several, StandardOutput &out)
+        : output_(output), several_(several), out_(out),
+          // Qt gives no folder at all for a name that is not UTF-8.
+          start_(quorvel::RunningProgramFolder(
+              QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()))
+    {
+        // As the window does: the empty sheet is worked out once at start,
+        // then each file is read into it.
+        start_.recalculate();
+        if (output_ == Output::Json && several_)
+            out_.write("[");
+    }
+
+    int run(const std::string &path)
+    {
+        quorvel::RaceDocument document = start_;
+        std::error_code noFolder; // the working folder may be gone: read the path as given
+        const std::filesystem::path absolute = std::filesystem::absolute(path, noFolder);
+        const auto read = document.readRaceFile(
+            (noFolder ? std::filesystem::path(path) : absolute).lexically_normal());
+        switch (read.status) {
+        case quorvel::RaceFileReadStatus::Read:
+            break;
+        case quorvel::RaceFileReadStatus::NotARaceFile:
+            return fail(path,
+                        shownPath(path) + ": This is not a Quorvel file and can not be used.");
+        case quorvel::RaceFileReadStatus::CannotOpen:
+            return fail(path, "cannot open " + shownPath(path) + ": " + read.reason);
+        }
+        if (read.cut)
+            tell(shownPath(path) +
+                 ": texts longer than Quorvel keeps (a cell keeps 4,096 characters, the "
+                 "comment 1 MiB) were cut; the output holds only their beginnings");
+        print(path, document, read.recalculation);
+        return read.cut ? TextsCut : Success;
+    }
+
+    void finish()
+    {
+        if (output_ == Output::Json && several_)
+            out_.write(printed_ ? "\n]\n" : "]\n");
+    }
+
+private:
+    void tell(const std::string &message)
+    {
+        out_.flush();
+        std::cerr << "quorvel-calc: " << message << '\n';
+    }
+
+    int fail(const std::string &path, const std::string &message)
+    {
+        tell(message);
+        if (output_ == Output::Json && several_) {
+            QJsonObject failed;
+            failed.insert(QStringLiteral("error"), QString::fromStdString(message));
+            printJson(path, failed);
+        }
+        return FileProblem;
+    }
+
+    void printJson(const std::string &path, QJsonObject object)
+    {
+        object.insert(QStringLiteral("file"), QString::fromStdString(quorvel::DecodeName(path)));
+        out_.write(printed_ ? ",\n" : "\n");
+        out_.write(QJsonDocument(object).toJson(QJsonDocument::Indented).trimmed().toStdString());
+        printed_ = true;
+    }
+
+    void print(const std::string &path, const quorvel::RaceDocument &document,
+               const quorvel::RecalculationOutcome &recalculation)
+    {
+        switch (output_) {
+        case Output::Table: {
+            std::ostringstream table;
+            if (several_)
+                table << (printed_ ? "\n" : "") << "==> " << shownPath(path) << " <==\n";
+            quorvel::PrintSheetTable(table, document, recalculation);
+            out_.write(table.view());
+            break;
+        }
+        case Output::Json:
+            if (several_)
+                printJson(path, quorvel::SheetJson(document, recalculation));
+            else
+                out_.write(QJsonDocument(quorvel::SheetJson(document, recalculation))
+                               .toJson(QJsonDocument::Indented)
+                               .toStdString());
+            break;
+        case Output::RaceFile:
+            out_.write(quorvel::SerializeRaceFile(document.fileContents()));
+            break;
+        }
+        printed_ = true;
+    }
+
+    const Output output_;
+    const bool several_;
+    StandardOutput &out_;
+    quorvel::RaceDocument start_;
+    bool printed_ = false;
+};
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    holdClosedStreams();
     const QCoreApplication application(argc, argv);
+    StandardOutput out;
 
     // The arguments as the bytes they are: a file name need not be UTF-8.
     Output output = Output::Table;
-    std::optional<std::string> path;
+    std::vector<std::string> paths;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (options && argument == "--") {
             options = false;
         } else if (options && (argument == "--help" || argument == "-h")) {
-            std::cout << Usage;
-            return endWith(Success);
-        } else if (options && argument == "--json" && output == Output::Table) {
-            output = Output::Json;
-        } else if (options && argument == "--recalculated" && output == Output::Table) {
-            output = Output::RaceFile;
-        } else if ((!options || !argument.starts_with('-')) && !path) {
-            path = argument;
+            out.write(Usage);
+            return out.finish(Success);
+        } else if (options && (argument == "--json" || argument == "--recalculated")) {
+            if (output != Output::Table)
+                return badUsage("--json and --recalculated: choose one output");
+            output = argument == "--json" ? Output::Json : Output::RaceFile;
+        } else if (options && argument.starts_with('-')) {
+            return badUsage("unknown option " + shownPath(argument));
         } else {
-            std::cerr << Usage;
-            return BadUsage;
+            paths.emplace_back(argument);
         }
     }
-    if (!path) {
-        std::cerr << Usage;
-        return BadUsage;
-    }
+    if (paths.empty())
+        return badUsage("no FILE given");
+    // Race files one after another would read as one race to whatever takes them.
+    if (output == Output::RaceFile && paths.size() > 1)
+        return badUsage("--recalculated takes one FILE");
 
-    // As the window does: the empty sheet is worked out once at start, then
-    // the file is read into it.
-    // Qt gives no folder at all for a name that is not UTF-8.
-    quorvel::RaceDocument document(quorvel::RunningProgramFolder(
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
-    document.recalculate();
-    std::error_code noFolder; // the working folder may be gone: read the path as given
-    const std::filesystem::path absolute = std::filesystem::absolute(*path, noFolder);
-    const auto read = document.readRaceFile(
-        (noFolder ? std::filesystem::path(*path) : absolute).lexically_normal());
-    switch (read.status) {
-    case quorvel::RaceFileReadStatus::Read:
-        break;
-    case quorvel::RaceFileReadStatus::NotARaceFile:
-        std::cerr << "This is not a Quorvel file and can not be used.\n";
-        return FileProblem;
-    case quorvel::RaceFileReadStatus::CannotOpen:
-        std::cerr << "quorvel-calc: cannot open " << shownPath(*path) << ": " << read.reason
-                  << '\n';
-        return FileProblem;
+    Calculation calculation(output, paths.size() > 1, out);
+    int status = Success;
+    for (const std::string &path : paths) {
+        status = worse(status, calculation.run(path));
+        // Nothing more can arrive: stop reading.
+        if (!out.flush())
+            return out.finish(status);
     }
-
-    if (read.cut)
-        std::cerr << "quorvel-calc: " << shownPath(*path)
-                  << ": texts longer than Quorvel keeps (a cell keeps 4,096 characters, the "
-                     "comment 1 MiB) were cut; the output holds only their beginnings\n";
-
-    switch (output) {
-    case Output::Table:
-        quorvel::PrintSheetTable(std::cout, document, read.recalculation);
-        break;
-    case Output::Json:
-        std::cout << quorvel::SheetJson(document, read.recalculation).toStdString();
-        break;
-    case Output::RaceFile:
-        std::cout << quorvel::SerializeRaceFile(document.fileContents());
-        break;
-    }
-    return endWith(read.cut ? TextsCut : Success);
+    calculation.finish();
+    return out.finish(status);
 }

@@ -1,6 +1,7 @@
 #include "RaceDocument.h"
 
 #include "RecoveryCopy.h"
+#include "TextFields.h"
 
 #include <filesystem>
 
@@ -8,7 +9,7 @@ namespace quorvel {
 
 RaceDocument::RaceDocument(const ProgramFolders &folders)
     : currentFile_(folders.dataFolder), settingsToRead_(folders.settingsToRead),
-      settingsToWrite_(folders.settingsToWrite)
+      settingsToWrite_(folders.settingsToWrite), kept_(workedOut())
 {}
 
 RaceDocument::RaceDocument(const std::string &programFolder)
@@ -21,6 +22,7 @@ RecalculationOutcome RaceDocument::startNew()
     comment_.clear();
     currentFile_.makeUntitled();
     cutFile_.reset();
+    markKept(std::nullopt);
     return recalculate();
 }
 
@@ -30,11 +32,15 @@ RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
     settings_ = copy.settings;
     currentFile_.tieTo(copy.currentFile);
     cutFile_ = copy.openedCutFrom;
+    markKept(std::nullopt);
     return recalculate();
 }
 
 RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
 {
+    // Looked at before reading: a write that comes between is then taken
+    // for a change, never missed.
+    const std::optional<FileStamp> stamp = StampOf(path);
     RaceFileReadResult read = ReadRaceFile(path);
     ReadOutcome outcome;
     outcome.status = read.status;
@@ -46,6 +52,7 @@ RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
     takeContents(read.contents);
     cutFile_ = read.cut ? std::optional(path) : std::nullopt;
     currentFile_.tieTo(path);
+    markKept(stamp);
     outcome.recalculation = recalculate();
     return outcome;
 }
@@ -73,6 +80,7 @@ RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)
     if (wouldReplaceCutFile(path))
         cutFile_.reset();
     currentFile_.tieTo(path);
+    markKept(StampOf(path));
     outcome.recalculation = recalculate();
     return outcome;
 }
@@ -86,6 +94,33 @@ RaceFileContents RaceDocument::fileContents() const
     contents.inputMode = inputMode_;
     contents.unitSystem = settings_.unitSystem;
     return contents;
+}
+
+std::string RaceDocument::workedOut() const
+{
+    RaceSheet worked = sheet_;
+    RecalculateSheet(worked);
+    std::string race = comment_;
+    for (int i = 0; i < CellCount; ++i)
+        race += std::string(LineEnd) + worked.text(i);
+    return race;
+}
+
+void RaceDocument::markKept(std::optional<FileStamp> stamp)
+{
+    kept_ = workedOut();
+    fileStamp_ = stamp;
+}
+
+bool RaceDocument::holdsTypedWork() const
+{
+    return workedOut() != kept_;
+}
+
+bool RaceDocument::fileChangedSince() const
+{
+    const std::optional<FileStamp> now = StampOf(currentFile_.path());
+    return fileStamp_ && now && *now != *fileStamp_;
 }
 
 bool RaceDocument::wouldReplaceCutFile(const std::string &path) const

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "CurrentFile.h"
+#include "FileStamp.h"
 #include "ProgramFolders.h"
 #include "RaceFile.h"
 #include "RaceSheet.h"
@@ -73,6 +74,16 @@ public:
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
+    // Whether the crew typed anything into the race (a cell, the comment)
+    // since it was last read, written, restored or made new; typing an entry
+    // back as it was counts as nothing typed.
+    [[nodiscard]] bool holdsTypedWork() const;
+    // Whether the file the sheet belongs to was written by someone else since
+    // this program last read or wrote it. A file that is gone holds nothing
+    // to lose, and a restored race has no reading to compare with: neither
+    // counts.
+    [[nodiscard]] bool fileChangedSince() const;
+
     // Whether writing to path would replace the file the race was opened
     // cut from (until New or another Open) with the shortened race.
     [[nodiscard]] bool wouldReplaceCutFile(const std::string &path) const;
@@ -86,6 +97,11 @@ private:
     // The cells, the comment and the carried values a race file holds; what
     // the file did not reach keeps its value.
     void takeContents(const RaceFileContents &contents);
+    // The race with every result worked out afresh, so that two sheets
+    // holding the same entries compare equal whatever was last recalculated.
+    [[nodiscard]] std::string workedOut() const;
+    // The sheet now holds what the crew last kept or started from.
+    void markKept(std::optional<FileStamp> stamp);
 
     RaceSheet sheet_;
     std::string comment_;
@@ -95,6 +111,8 @@ private:
     std::optional<std::string> cutFile_;
     std::string settingsToRead_;
     std::string settingsToWrite_;
+    std::string kept_;
+    std::optional<FileStamp> fileStamp_;
 };
 
 } // namespace quorvel

@@ -18,6 +18,10 @@ const QString NewQuestion = QStringLiteral(
 const QString ExitQuestion = QStringLiteral(
     "Save these specs to a file.  (If you say No, you must re-enter them by hand to recreate "
     "them?");
+// Close to New's question: the crew meets the same choice.
+const QString OpenQuestion = QStringLiteral(
+    "Save these specs to a file before opening another race?  (If you say No, you must "
+    "re-enter these specs by hand to recreate them.)");
 const QString BadFileTitle = QStringLiteral("Bad File");
 const QString BadFileMessage = QStringLiteral("This is not a Quorvel file and can not be used.");
 // Race files are written without an extension, so the one filter must show
@@ -37,6 +41,10 @@ const QString CutOnOpening = QStringLiteral(
 const QString CutOnSaving = QStringLiteral(
     "This race was opened shortened from\n%1\nwhose longer texts Quorvel could not keep.\n\n"
     "Replace the file with the shortened race? The parts that were cut are then lost.");
+const QString ChangedOnDisk = QStringLiteral(
+    "%1\nhas changed since Quorvel last opened or saved it: another program, or another "
+    "Quorvel, has written it.\n\nReplace it with these specs?  (If you say No, the file stays "
+    "as it is: choose Save As to save these specs under another name.)");
 
 } // namespace
 
@@ -54,18 +62,23 @@ QString FileCommands::initialFileName() const
     return FromSystemPath(document_.currentFile().fileName());
 }
 
-void FileCommands::newRace()
+bool FileCommands::mayLeaveSheet(const QString &question)
 {
-    switch (desktop_.askYesNoCancel(window_, NewQuestion, SaveInputsTitle)) {
+    switch (desktop_.askYesNoCancel(window_, question, SaveInputsTitle)) {
     case Desktop::Answer::Cancel:
-        return;
+        return false;
     case Desktop::Answer::Yes:
-        if (!saveAs())
-            return;
-        break;
+        return saveAs();
     case Desktop::Answer::No:
         break;
     }
+    return true;
+}
+
+void FileCommands::newRace()
+{
+    if (!mayLeaveSheet(NewQuestion))
+        return;
     const RecalculationOutcome outcome = document_.startNew();
     emit captionChanged(FromSystemPath(document_.currentFile().activationCaption()));
     emit sheetReplaced(outcome);
@@ -73,6 +86,10 @@ void FileCommands::newRace()
 
 void FileCommands::open()
 {
+    // Asked before the dialog, as New asks: the sheet, and the recovery copy
+    // that follows it, hold the typed race until the crew has answered.
+    if (document_.holdsTypedWork() && !mayLeaveSheet(OpenQuestion))
+        return;
     const std::optional<QString> path = desktop_.chooseFileToOpen(
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
@@ -102,7 +119,13 @@ bool FileCommands::save()
 {
     if (document_.currentFile().isUntitled())
         return saveAs();
-    return write(document_.currentFile().path());
+    const std::string &path = document_.currentFile().path();
+    // Two programs on one race: the last Save would otherwise win unseen.
+    if (document_.fileChangedSince() &&
+        !desktop_.askYesNo(window_, ChangedOnDisk.arg(FromSystemPath(path)), SaveTitle,
+                           Desktop::Answer::No))
+        return false;
+    return write(path);
 }
 
 bool FileCommands::write(const std::string &path)
@@ -130,16 +153,8 @@ bool FileCommands::write(const std::string &path)
 
 FileCommands::ExitDecision FileCommands::exit()
 {
-    switch (desktop_.askYesNoCancel(window_, ExitQuestion, SaveInputsTitle)) {
-    case Desktop::Answer::Cancel:
+    if (!mayLeaveSheet(ExitQuestion))
         return ExitDecision::KeepRunning;
-    case Desktop::Answer::Yes:
-        if (!saveAs())
-            return ExitDecision::KeepRunning;
-        break;
-    case Desktop::Answer::No:
-        break;
-    }
     // The program ends whether or not the settings could be kept.
     (void)document_.writeSettings();
     return ExitDecision::End;

@@ -24,8 +24,11 @@ public:
     FileCommands(RaceDocument &document, Desktop &desktop, QWidget *window);
 
     void newRace();
+    // Asks first where the crew typed anything since the race was last read,
+    // written, restored or made new.
     void open();
-    // True when the race was written.
+    // True when the race was written. Save asks before it replaces a file
+    // that another program wrote meanwhile.
     bool save();
     bool saveAs();
 
@@ -41,6 +44,9 @@ signals:
     void captionChanged(const QString &caption);
 
 private:
+    // Asks whether to save the sheet before it goes: true when the command
+    // may go on (No, or Yes and the race was saved).
+    bool mayLeaveSheet(const QString &question);
     bool write(const std::string &path);
     [[nodiscard]] QString dataFolder() const;
     [[nodiscard]] QString initialFileName() const;

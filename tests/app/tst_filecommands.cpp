@@ -6,13 +6,16 @@
 #include "CommentsWindow.h"
 #include "FileCommands.h"
 #include "QtDesktop.h"
+#include "RecoveryCopy.h"
 #include "ScriptedDesktop.h"
+#include "WorkedExample.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,6 +148,8 @@ private slots:
     {
         QVERIFY(QFile::copy(data("start.lqr"), data("2003/race1.dat")));
         document_->setComment("changed");
+        // Each Open asks first, since the comment was typed.
+        desktop_->answers = {Answer::No, Answer::No, Answer::No};
         desktop_->fileChoices = {std::nullopt, data("2003"), data("2003/race1.dat")};
         commands_->open();
         commands_->open();
@@ -154,6 +159,178 @@ private slots:
         commands_->open();
         QCOMPARE(desktop_->dialogs.value(2).title, "Open a File");
         QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
+    }
+
+    // Open asks first only where the crew typed anything since the race was
+    // last read, written, restored or made new (steps before it: "cell" types
+    // 44 into Tank Capacity), with New's answers.
+    void openOverTypedWork_data()
+    {
+        QTest::addColumn<QString>("steps"); // also comment, new, restore, saveAs:NAME, open:NAME
+        QTest::addColumn<QList<int>>("answers"); // to every question, in order
+        QTest::addColumn<QString>("choice");     // in Save As after Yes; empty: cancelled
+        QTest::addColumn<bool>("asked");         // by the last Open
+        QTest::addColumn<bool>("opened");
+        const int yes = int(Answer::Yes);
+        const int no = int(Answer::No);
+        const int cancel = int(Answer::Cancel);
+        const auto row = [](const char *tag, const char *steps, const QList<int> &answers,
+                            const char *choice, bool asked, bool opened) {
+            QTest::newRow(tag) << steps << answers << choice << asked << opened;
+        };
+        row("nothing typed since saved", "", {}, "", false, true);
+        row("a cell typed, No", "cell", {no}, "", true, true);
+        row("a cell typed, Cancel", "cell", {cancel}, "", true, false);
+        row("a cell typed, Yes, saved", "cell", {yes}, "kept", true, true);
+        row("a cell typed, Yes, Save As cancelled", "cell", {yes}, "", true, false);
+        row("the comment typed", "comment", {cancel}, "", true, false);
+        row("typed, then saved", "cell saveAs:kept", {}, "", false, true);
+        row("typed, the save failed", "cell saveAs:2003", {cancel}, "", true, false);
+        row("typed, then New", "cell new", {no}, "", false, true);
+        row("typed, then restored", "cell restore", {}, "", false, true);
+        row("typed, then opened", "cell open:start.lqr", {no}, "", false, true);
+        // Results the file held differently (or not at all) are worked out
+        // on opening; that is not typing.
+        row("opened without its results", "open:bare", {}, "", false, true);
+        row("typed, a bad file refused", "cell open:2003", {no, cancel}, "", true, false);
+    }
+    void openOverTypedWork()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, choice);
+        QFETCH(bool, asked);
+        QFETCH(bool, opened);
+        for (const int answer : answers)
+            desktop_->answers << Answer(answer);
+        RaceSheet &sheet = document_->sheet();
+        for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+            desktop_->fileChoices = {data(step.section(':', 1))};
+            if (step == "open:bare") {
+                RaceFileContents race;
+                for (const auto &[cell, text] : test::WorkedExampleEntries)
+                    race.cells[std::size_t(cell)] = text;
+                QFile bare(data("bare"));
+                const std::string bytes = SerializeRaceFile(race);
+                QVERIFY(bare.open(QIODevice::WriteOnly) &&
+                        bare.write(bytes.data(), qint64(bytes.size())) > 0);
+            }
+            if (step == "cell")
+                sheet.setText(SideCell::TankCapacity, "44");
+            else if (step == "comment")
+                document_->setComment("typed");
+            else if (step == "new")
+                commands_->newRace();
+            else if (step == "restore")
+                document_->restore(TakeRecoveryCopy(*document_));
+            else if (step.startsWith("open"))
+                commands_->open();
+            else
+                commands_->saveAs();
+        }
+        const std::string typed = document_->comment() + sheet.text(SideCell::TankCapacity);
+        const qsizetype questionsBefore = desktop_->questions.size();
+        const qsizetype dialogsBefore = desktop_->dialogs.size();
+        desktop_->fileChoices = {data("start.lqr")};
+        if (!answers.isEmpty() && Answer(answers.last()) == Answer::Yes)
+            desktop_->fileChoices.prepend(choice.isEmpty() ? std::nullopt
+                                                           : std::optional(data(choice)));
+        commands_->open();
+
+        const QStringList questions = [&] {
+            QStringList texts;
+            for (qsizetype i = questionsBefore; i < desktop_->questions.size(); ++i)
+                texts << desktop_->questions[i].title + ": " + desktop_->questions[i].text;
+            return texts;
+        }();
+        QCOMPARE(questions, asked ? QStringList{"Save Inputs: Save these specs to a file before "
+                                                "opening another race?  (If you say No, you "
+                                                "must re-enter these specs by hand to recreate "
+                                                "them.)"}
+                                  : QStringList{});
+        // The Open dialog comes only once the typed race is saved or given up.
+        QCOMPARE(desktop_->dialogs.size() > dialogsBefore &&
+                     desktop_->dialogs.last().title == "Open a File",
+                 opened);
+        QCOMPARE(document_->comment() + sheet.text(SideCell::TankCapacity),
+                 opened ? "note" : typed);
+        if (!choice.isEmpty())
+            QVERIFY(readAll(data(choice)).contains("\r\n44\r\n"));
+    }
+
+    // Save asks before it replaces a file that another program wrote since
+    // Quorvel read or wrote it, whatever gave the change away; No leaves the
+    // file as the other program wrote it, and the next Save asks again.
+    void saveOverChangedFile_data()
+    {
+        QTest::addColumn<bool>("openOther"); // the race was opened from another file
+        QTest::addColumn<QString>("change"); // by another program, between Open and two Saves
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("asked");
+        const int yes = int(Answer::Yes);
+        const int no = int(Answer::No);
+        QTest::newRow("unchanged") << false << "" << QList<int>{} << 0;
+        QTest::newRow("saved by another program, No") << false << "saved" << QList{no, no} << 2;
+        QTest::newRow("saved by another program, Yes") << false << "saved" << QList{yes} << 1;
+        QTest::newRow("only its size") << false << "size" << QList{no, no} << 2;
+        QTest::newRow("only its time") << false << "time" << QList{no, no} << 2;
+        QTest::newRow("only the file behind the name") << false << "renamed" << QList{no, no} << 2;
+        QTest::newRow("removed") << false << "removed" << QList<int>{} << 0;
+        QTest::newRow("opened, unchanged") << true << "" << QList<int>{} << 0;
+        QTest::newRow("opened, then saved by another program")
+            << true << "saved" << QList{no, no} << 2;
+    }
+    void saveOverChangedFile()
+    {
+        QFETCH(bool, openOther);
+        QFETCH(QString, change);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, asked);
+        if (openOther) {
+            QVERIFY(QFile::copy(data("start.lqr"), data("other")));
+            desktop_->fileChoices = {data("other")};
+            commands_->open();
+        }
+        const QString path = openOther ? data("other") : data("start.lqr");
+        const QByteArray name = QFile::encodeName(path);
+        struct stat before = {};
+        QVERIFY(::stat(name, &before) == 0);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QByteArray theirs = readAll(path).replace("note", change == "size" ? "notes" : "NOTE");
+        if (change == "removed") {
+            QVERIFY(QFile::remove(path));
+        } else if (change == "time") {
+            const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 1, 0}};
+            QVERIFY(::utimensat(AT_FDCWD, name, later, 0) == 0);
+            theirs = readAll(path);
+        } else if (!change.isEmpty()) {
+            // Saved as programs do, through a new file, or written where it is.
+            QSaveFile saved(path);
+            QFile inPlace(path);
+            QFileDevice &file = change == "size" ? static_cast<QFileDevice &>(inPlace) : saved;
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(theirs) == theirs.size() &&
+                    file.flush());
+            if (change != "saved")
+                QVERIFY(::futimens(file.handle(), times) == 0);
+            QVERIFY(change == "size" || saved.commit());
+        }
+
+        document_->setComment("ours");
+        for (const int answer : answers)
+            desktop_->answers << Answer(answer);
+        const bool kept = asked > 1;
+        QCOMPARE(commands_->save(), !kept);
+        QCOMPARE(commands_->save(), !kept);
+        QCOMPARE(desktop_->questions.size(), asked);
+        for (const ScriptedDesktop::Message &question : desktop_->questions) {
+            QCOMPARE(question.title, "Save a File");
+            QVERIFY(question.text.startsWith(path + "\nhas changed since Quorvel last opened"));
+            QCOMPARE(question.preferred, Answer::No);
+        }
+        if (kept)
+            QCOMPARE(readAll(path), theirs);
+        else
+            QVERIFY(readAll(path).endsWith("ours\r\n-9999\r\n"));
     }
 
     // Save As onto every kind of name a crew may choose: the race is written

@@ -28,17 +28,36 @@ const CalcCase Cases[] = {
      "^$"},
     {"--recalculated", "quorvel-calc --recalculated worked.lqr", 0,
      "^DNX-LQR\\*1\\.20\\r\\n.*\\r\\n38\\.7\\r\\n", "^$", "^$"},
-    {"Latin-1 name",
-     "f=$(printf 'Dunm\\350re'); cp worked.lqr $f; quorvel-calc $f; s=$?; rm $f; exit $s", 0,
-     "^Quorvel race sheet: DUNM\u00E8RE\\n", "^$", "^$"},
+    // Named on an old system and a new one: Latin-1 and UTF-8 in one name.
+    {"mixed name",
+     "f=$(printf 'Dunm\\350re-\\303\\251t\\303\\251'); cp worked.lqr $f; quorvel-calc $f; s=$?; "
+     "rm $f; exit $s",
+     0, "^Quorvel race sheet: DUNM\u00C8RE-\u00C9T\u00C9\\n", "^$", "^$"},
     // A contradiction is a cell's colour, a missing input a caption's.
     {"--json, contradiction", "sed '49s/85/30/' worked.lqr >c.lqr; quorvel-calc --json c.lqr", 0,
      "\"colors\": \\[(\\s*\"black\",){45}\\s*\"light-magenta\"", ": \"magenta\"", "^$"},
     {"--json, missing input", "sed '138s/[0-9.]*//' worked.lqr >m.lqr; quorvel-calc --json m.lqr",
      0, "\"134\": \"magenta\".*\"cautionUsageWarning\": false", "\"13[2356]\": \"magenta\"", "^$"},
-    {"option-like name", "quorvel-calc -x", 2, "^$", ".", "^Usage:"},
+    {"option-like name", "quorvel-calc -x", 2, "^$", ".",
+     "^quorvel-calc: unknown option -x\\nUsage:"},
     {"full disk", "quorvel-calc worked.lqr >/dev/full", 1, "^$", ".",
-     "write the output: No space left on device\\n"},
+     "^quorvel-calc: cannot write the output: No space left on device\\n$"},
+    {"closed output", "quorvel-calc worked.lqr >&-", 1, "^$", ".",
+     "^quorvel-calc: cannot write the output: Bad file descriptor\\n$"},
+    // Each file under its name; the status is the worst: no sheet, then a cut one.
+    {"several files", "echo hello >h; quorvel-calc long.lqr h worked.lqr", 1,
+     "^==> long\\.lqr <==\\nQuorvel race sheet: LONG\\.LQR\\n.*\\n\\n==> worked\\.lqr "
+     "<==\\nQuorvel race sheet: WORKED\\.LQR\\n.*entire race +38\\.7\\n",
+     "==> h", "^quorvel-calc: long\\.lqr: texts longer .*\\nquorvel-calc: h: This is not"},
+    {"several files, one cut", "quorvel-calc long.lqr worked.lqr", 3, "==> worked", "^$",
+     "long\\.lqr: texts longer"},
+    {"several files as JSON", "echo hello >h; quorvel-calc --json worked.lqr h", 1,
+     "^\\[\\n\\{\\n    \"captionColors\".*\"file\": \"worked\\.lqr\",\\n.*\\},\\n\\{\\n    "
+     "\"error\": \"h: This is not a Quorvel file and can not be used\\.\",\\n    \"file\": "
+     "\"h\"\\n\\}\\n\\]\\n$",
+     "^$", "^quorvel-calc: h: This is not"},
+    {"several race files out", "quorvel-calc --recalculated worked.lqr worked.lqr", 2, "^$", ".",
+     "^quorvel-calc: --recalculated takes one FILE\\nUsage:"},
     {"FIFO", "mkfifo p; quorvel-calc p", 1, "^$", ".",
      "^quorvel-calc: cannot open p: Not a regular"},
     {"swapped for a FIFO once looked at",
@@ -59,7 +78,7 @@ const CalcCase Cases[] = {
      "rm -r \"${d%%/*}\"; exit $s", // a name Qt could not remove
      0, "^Quorvel race sheet: 2003/W\\n", "^$", "^$"},
     {"not a race file", "echo hello >h; quorvel-calc h", 1, "^$", ".",
-     "^This is not a Quorvel file and can not be used.\\n$"},
+     "^quorvel-calc: h: This is not a Quorvel file and can not be used.\\n$"},
 };
 
 bool matches(const char *pattern, const QByteArray &text)
