@@ -95,9 +95,8 @@ int main(int argc, char *argv[])
 
     // As the window does: the empty sheet is worked out once at start, then
     // the file is read into it.
-    // Qt gives no folder at all for a name that is not UTF-8.
-    quorvel::RaceDocument document(quorvel::RunningProgramFolder(
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
+    quorvel::RaceDocument document(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
     document.recalculate();
     std::error_code noFolder; // the working folder may be gone: read the path as given
     const std::filesystem::path absolute = std::filesystem::absolute(*path, noFolder);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AtomicFile.h"
 #include "CurrentFile.h"
 #include "ProgramFolders.h"
 #include "RaceFile.h"
 #include "RaceSheet.h"
 #include "RecalculateSheet.h"
+#include "SaveFile.h"
 #include "SettingsFile.h"
 
 #include <cstdint>
@@ -95,6 +95,8 @@ private:
     std::optional<std::string> cutFile_;
     std::string settingsToRead_;
     std::string settingsToWrite_;
+    // Where a file written in place keeps its old bytes meanwhile.
+    QString keepFolder_;
 };
 
 } // namespace quorvel

@@ -1,8 +1,8 @@
 #include "FileCommands.h"
 
 #include "Desktop.h"
-#include "SystemPath.h"
 
+#include <QFile>
 #include <QWidget>
 
 #include <filesystem>
@@ -28,6 +28,10 @@ const QString SaveTitle = QStringLiteral("Save a File");
 const QString FileUnchanged =
     QStringLiteral("The file that was there is unchanged, and the sheet is still open: choose "
                    "Save As to save it somewhere else.");
+// Said only when the file may no longer hold the race that was there.
+const QString OldRaceKept = QStringLiteral(
+    "The file may be damaged: the race that was there is kept in\n%1\nand Quorvel puts it back "
+    "at its next start. The sheet is still open: choose Save As to save it somewhere else.");
 const QString NoFileMade =
     QStringLiteral("The sheet is still open: choose Save As to save it somewhere else.");
 const QString CutOnOpening = QStringLiteral(
@@ -46,12 +50,12 @@ FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *wi
 
 QString FileCommands::dataFolder() const
 {
-    return FromSystemPath(document_.currentFile().dataFolder());
+    return QFile::decodeName(document_.currentFile().dataFolder().c_str());
 }
 
 QString FileCommands::initialFileName() const
 {
-    return FromSystemPath(document_.currentFile().fileName());
+    return QFile::decodeName(document_.currentFile().fileName().c_str());
 }
 
 void FileCommands::newRace()
@@ -67,7 +71,7 @@ void FileCommands::newRace()
         break;
     }
     const RecalculationOutcome outcome = document_.startNew();
-    emit captionChanged(FromSystemPath(document_.currentFile().activationCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().activationCaption()));
     emit sheetReplaced(outcome);
 }
 
@@ -77,13 +81,14 @@ void FileCommands::open()
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return;
-    const RaceDocument::ReadOutcome read = document_.readRaceFile(ToSystemPath(*path));
+    const RaceDocument::ReadOutcome read =
+        document_.readRaceFile(QFile::encodeName(*path).toStdString());
     if (read.status != RaceFileReadStatus::Read) {
         // A file that cannot be read is as unusable as one that is not a race.
         desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
         return;
     }
-    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
     emit sheetReplaced(read.recalculation);
     if (read.cut)
         desktop_.showMessage(window_, CutOnOpening.arg(*path), OpenTitle);
@@ -95,7 +100,7 @@ bool FileCommands::saveAs()
         window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return false;
-    return write(ToSystemPath(*path));
+    return write(QFile::encodeName(*path).toStdString());
 }
 
 bool FileCommands::save()
@@ -108,7 +113,7 @@ bool FileCommands::save()
 bool FileCommands::write(const std::string &path)
 {
     if (document_.wouldReplaceCutFile(path) &&
-        !desktop_.askYesNo(window_, CutOnSaving.arg(FromSystemPath(path)), SaveTitle,
+        !desktop_.askYesNo(window_, CutOnSaving.arg(QFile::decodeName(path.c_str())), SaveTitle,
                            Desktop::Answer::No))
         return false;
     std::error_code unknown;
@@ -117,13 +122,15 @@ bool FileCommands::write(const std::string &path)
     if (!written.result) {
         desktop_.showMessage(window_,
                              QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\n%3")
-                                 .arg(FromSystemPath(path),
-                                      QString::fromLocal8Bit(written.result.reason),
-                                      fileThere ? FileUnchanged : NoFileMade),
+                                 .arg(QFile::decodeName(path.c_str()), written.result.reason,
+                                      !written.result.oldBytesKeptIn.isEmpty()
+                                          ? OldRaceKept.arg(written.result.oldBytesKeptIn)
+                                      : fileThere ? FileUnchanged
+                                                  : NoFileMade),
                              SaveTitle);
         return false;
     }
-    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
     emit sheetReplaced(written.recalculation);
     return true;
 }
