@@ -109,6 +109,10 @@ bool heldOpen(const QString &path)
 
 // ---- Writing in place, with the old bytes kept first.
 
+const QString KeptPrefix = QStringLiteral("kept-");
+// A temporary file or lock unchanged for this long is no save in progress.
+constexpr qint64 StrayAfterSeconds = 10;
+
 // A kept copy: the file's path, the hash of the bytes being written, a line
 // each, then the old bytes.
 QByteArray hashOf(QByteArrayView bytes)
@@ -146,6 +150,18 @@ bool overwrite(QFile &file, QByteArrayView bytes)
 {
     return file.seek(0) && writeAll(file, bytes) && file.resize(bytes.size()) &&
            sync(file.handle());
+}
+
+// A lock a failing disk left without the name of its program is taken
+// over once it is old.
+bool takeOverUnsignedLock(QLockFile &lock, const QString &kept)
+{
+    qint64 program = 0;
+    QString host, name;
+    const QFileInfo file(kept + QStringLiteral(".lock"));
+    return !lock.getLockInfo(&program, &host, &name) &&
+           file.lastModified() < QDateTime::currentDateTime().addSecs(-StrayAfterSeconds) &&
+           lock.removeStaleLockFile() && lock.tryLock(0);
 }
 
 FileWriteResult failure(const QString &reason, const QString &keptIn = {})
@@ -188,18 +204,19 @@ FileWriteResult writeInPlace(const QString &target, QByteArrayView bytes, const 
 
 // The file's name with QSaveFile's six letters after it.
 const QRegularExpression TemporaryName(QStringLiteral("^(.+)\\.[A-Za-z]{6}$"));
-constexpr qint64 StrayAfterSeconds = 10;
 
-// What the program writes begins with the race magic or, for the settings,
-// a number line.
+// What the program writes begins with the race magic, or is the settings
+// file or a kept copy.
 bool startsLikeOurs(const QFileInfo &file, const QString &base)
 {
+    if (base == QStringLiteral("KVCNFG.DNX") || base.startsWith(KeptPrefix))
+        return true;
     QFile stray(file.absoluteFilePath());
     if (!stray.open(QIODevice::ReadOnly))
         return false;
     const QByteArray magic("DNX-LQR*1.20");
     const QByteArray start = stray.read(magic.size());
-    return magic.startsWith(start) || base == QStringLiteral("KVCNFG.DNX");
+    return magic.startsWith(start);
 }
 
 } // namespace
@@ -237,12 +254,16 @@ QStringList RestoreInterruptedSaves(const QString &keepFolder)
 {
     QStringList restored;
     const QDir folder(keepFolder);
-    for (const QString &name : folder.entryList({QStringLiteral("kept-*")}, QDir::Files)) {
+    QStringList names = folder.entryList({KeptPrefix + QStringLiteral("*")}, QDir::Files);
+    // A lock without its copy goes once taken over, as a lock does.
+    names.replaceInStrings(QRegularExpression(QStringLiteral("\\.lock$")), QString());
+    names.removeDuplicates();
+    for (const QString &name : std::as_const(names)) {
         const QString kept = folder.filePath(name);
-        if (name.endsWith(QStringLiteral(".lock")))
-            continue;
+        if (name.contains('.'))
+            continue; // a kept copy never finished: a stray temporary file
         const std::unique_ptr<QLockFile> lock = lockFor(kept);
-        if (!lock->tryLock(0))
+        if (!lock->tryLock(0) && !takeOverUnsignedLock(*lock, kept))
             continue; // its program is still writing
         QFile copy(kept);
         if (!copy.open(QIODevice::ReadOnly))

@@ -15,6 +15,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace quorvel;
@@ -249,6 +250,101 @@ private slots:
         QCOMPARE(told.contains("The file that was there is unchanged"), fileThere);
         QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
                  data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+    }
+
+    // A fault at each file call of a Save As (once, or from then on), and a
+    // kill at each, beside the old race and in its place: the file is the old
+    // race or the new one, byte for byte, the box says only what is true, and
+    // after the next start the file is whole and nothing else is left.
+    void saveAsUnderFaults_data()
+    {
+        QTest::addColumn<bool>("inPlace"); // the folder cannot be written
+        QTest::addColumn<QString>("fault");
+        for (const bool inPlace : {false, true})
+            for (const char *fault : {"once", "from then on", "kill"})
+                QTest::addRow("%s, %s", inPlace ? "in place" : "new file", fault)
+                    << inPlace << QString(fault);
+    }
+    void saveAsUnderFaults()
+    {
+        QFETCH(bool, inPlace);
+        QFETCH(QString, fault);
+        if (inPlace && geteuid() == 0)
+            QSKIP("permission bits do not stop root; this runs again unprivileged");
+        const auto race = [](const char *comment) {
+            RaceDocument sheet(std::string{});
+            sheet.setComment(comment);
+            return QByteArray::fromStdString(SerializeRaceFile(sheet.fileContents()));
+        };
+        const QByteArray old = race("old"), saved = race("the new race, longer than the old");
+        const QString state = QString::fromStdString(
+            ProgramFolders::besideProgram(folder_->path().toStdString()).recoveryFolder);
+        const QString log = folder_->filePath("calls");
+        QStringList whole = entries({data("")}) << data("race");
+        whole.sort();
+        const auto run = [&](const QStringList &arguments, int call) {
+            QProcess saver;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (call) {
+                environment.insert("LD_PRELOAD", FILE_FAULTS);
+                environment.insert("QUORVEL_FAULT_PATH", data(""));
+                environment.insert("QUORVEL_CALL_LOG", log);
+                environment.insert(fault == "kill" ? "QUORVEL_KILL_CALL" : "QUORVEL_FAIL_CALL",
+                                   QString::number(call));
+                environment.insert("QUORVEL_FAIL_ALL", fault == "from then on" ? "1" : "0");
+            }
+            saver.setProcessEnvironment(environment);
+            ::chmod(QFile::encodeName(data("")), inPlace && call ? 0555 : 0755);
+            saver.start(SAVE_RACE, QStringList{folder_->path()} + arguments);
+            saver.waitForFinished();
+            ::chmod(QFile::encodeName(data("")), 0755);
+            return QString::fromUtf8(saver.readAllStandardOutput());
+        };
+        for (int call = 1;; ++call) {
+            QFile::remove(log);
+            QFile file(data("race"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+            file.close();
+            const QString told = run({data("race"), "the new race, longer than the old"}, call);
+            const QStringList calls = QString(readAll(log)).split('\n', Qt::SkipEmptyParts);
+            if (calls.size() < call) {
+                // Every call had its fault. The new race was synced before it
+                // took the old one's place, and kept first where written in place.
+                QCOMPARE(readAll(data("race")), saved);
+                const auto first = [&](const QString &name) {
+                    return calls.indexOf(QRegularExpression(name));
+                };
+                const auto synced = first("^f(data)?sync$");
+                QVERIFY(synced >= 0 && synced < first(inPlace ? "^linkat$" : "^rename$"));
+                QVERIFY(!inPlace || first("^linkat$") < first("^ftruncate(64)?$"));
+                QVERIFY(call > 10);
+                return;
+            }
+            const QByteArray now = readAll(data("race"));
+            QVERIFY2(now == old || now == saved, qPrintable(told));
+            if (told.startsWith("saved"))
+                QCOMPARE(now, saved);
+            if (told.contains("is unchanged"))
+                QCOMPARE(now, old);
+            if (told.contains("may be damaged")) {
+                const QString kept = told.section('\n', 6, 6);
+                QVERIFY2(readAll(kept).endsWith(old), qPrintable(told));
+            }
+            QVERIFY2(told.startsWith("saved") || told.contains("could not be saved") ||
+                         fault == "kill",
+                     qPrintable(told));
+
+            // The next start, a while later.
+            for (const QString &name : entries({data(""), state})) {
+                const timeval before[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+                ::utimes(QFile::encodeName(name), before);
+            }
+            run({"--start"}, 0);
+            const QByteArray after = readAll(data("race"));
+            QVERIFY2(after == old || after == saved, qPrintable(QString::number(call)));
+            QCOMPARE(entries({data("")}), whole);
+            QCOMPARE(entries({state}).filter("kept-"), QStringList());
+        }
     }
 
     // A race opened cut says so, and the file it came from is replaced with
