@@ -35,8 +35,8 @@ const QString OldRaceKept = QStringLiteral(
 const QString NoFileMade =
     QStringLiteral("The sheet is still open: choose Save As to save it somewhere else.");
 const QString CutOnOpening = QStringLiteral(
-    "Some texts in\n%1\nare longer than Quorvel keeps (a cell keeps 4,096 characters, the "
-    "comment 1 MiB): only their beginnings were opened.\n\nSaving over this file would lose "
+    "Some texts in\n%1\nare longer than Quorvel keeps (a cell keeps 4,096 bytes of text, "
+    "the comment 1 MiB): only their beginnings were opened.\n\nSaving over this file would lose "
     "the rest, so Save asks first.");
 const QString CutOnSaving = QStringLiteral(
     "This race was opened shortened from\n%1\nwhose longer texts Quorvel could not keep.\n\n"
