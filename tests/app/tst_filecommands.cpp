@@ -321,8 +321,11 @@ private slots:
                 return;
             }
             const QByteArray now = readAll(data("race"));
-            // A kill may come between the write and the end of the file.
-            QVERIFY2(fault == "kill" || now == old || now == saved, qPrintable(told));
+            // A kill may come between the write and the end of the file; a disk that
+            // fails for good may keep the old race out of it, as the box then says.
+            QVERIFY2(fault == "kill" || told.contains("may be damaged") || now == old ||
+                         now == saved,
+                     qPrintable(told));
             if (told.startsWith("saved"))
                 QCOMPARE(now, saved);
             if (told.contains("is unchanged"))
