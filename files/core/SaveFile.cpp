@@ -216,6 +216,9 @@ bool startsLikeOurs(const QFileInfo &file, const QString &base)
         return false;
     const QByteArray magic("DNX-LQR*1.20");
     const QByteArray start = stray.read(magic.size());
+    // An empty one is ours only beside the file it was to replace.
+    if (start.isEmpty())
+        return file.dir().exists(base);
     return magic.startsWith(start);
 }
 
