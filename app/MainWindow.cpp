@@ -14,11 +14,11 @@
 #include "ProgramVersion.h"
 #include "RecoveryKeeper.h"
 #include "SheetView.h"
-#include "SystemPath.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -53,8 +53,8 @@ QString helpFilePath(const QString &programFolder)
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
     : QMainWindow(parent), desktop_(desktop),
-      folders_(LocateProgramFolders(ToSystemPath(programFolder), std::getenv)),
-      runningPrograms_(FromSystemPath(folders_.recoveryFolder)), document_(folders_),
+      folders_(LocateProgramFolders(QFile::encodeName(programFolder).toStdString(), std::getenv)),
+      runningPrograms_(QFile::decodeName(folders_.recoveryFolder.c_str())), document_(folders_),
       programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
@@ -71,8 +71,8 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
 
     // The race survives a crash: kept beside the user's state, offered at
     // the next start.
-    recovery_ =
-        new RecoveryKeeper(document_, desktop_, FromSystemPath(folders_.recoveryFolder), this);
+    recovery_ = new RecoveryKeeper(document_, desktop_,
+                                   QFile::decodeName(folders_.recoveryFolder.c_str()), this);
     connect(recovery_, &RecoveryKeeper::captionChanged, this, &QWidget::setWindowTitle);
     connect(recovery_, &RecoveryKeeper::sheetReplaced, this, &MainWindow::showReplacedSheet);
     // Every change counts, the cell still being typed included.
@@ -324,7 +324,7 @@ void MainWindow::takeOverFromSplash()
 void MainWindow::runActivationSteps()
 {
     document_.currentFile().refreshDisplayName();
-    setWindowTitle(FromSystemPath(document_.currentFile().activationCaption()));
+    setWindowTitle(QString::fromStdString(document_.currentFile().activationCaption()));
     rowHelp_->reload();
     navigator_->recalculate();
 }

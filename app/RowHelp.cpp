@@ -1,9 +1,9 @@
 #include "RowHelp.h"
 
 #include "RegularFile.h"
-#include "SystemPath.h"
 #include "TextFields.h"
 
+#include <QFile>
 #include <QLabel>
 
 namespace quorvel {
@@ -32,7 +32,7 @@ RowHelp::RowHelp(QString helpFilePath, QLabel *display)
 void RowHelp::reload()
 {
     // Opened by its bytes: the program folder's name need not be UTF-8.
-    RegularFileSource file(ToSystemPath(path_));
+    RegularFileSource file(QFile::encodeName(path_).toStdString());
     texts_ = file.problem().empty() ? ParseHelpTexts(file) : HelpTexts{};
     // The Help box follows an edited file at once, not only at the next cell.
     if (shown_ >= 0)

@@ -5,7 +5,6 @@
 #include "ProgramVersion.h"
 #include "QtDesktop.h"
 #include "SplashWindow.h"
-#include "SystemPath.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,10 +66,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/quorvel-32.png")));
 
     quorvel::QtDesktop desktop;
-    // Qt gives no folder at all for a name that is not UTF-8.
-    const std::string programFolder = quorvel::RunningProgramFolder(
-        quorvel::ToSystemPath(QCoreApplication::applicationDirPath()));
-    quorvel::MainWindow mainWindow(quorvel::FromSystemPath(programFolder), desktop);
+    quorvel::MainWindow mainWindow(QCoreApplication::applicationDirPath(), desktop);
     QObject::connect(&mainWindow, &quorvel::MainWindow::endRequested, &application,
                      [] { QCoreApplication::exit(EXIT_SUCCESS); });
     mainWindow.show();

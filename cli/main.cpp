@@ -118,9 +118,7 @@ class Calculation
 public:
     Calculation(Output output, bool several, StandardOutput &out)
         : output_(output), several_(several), out_(out),
-          // Qt gives no folder at all for a name that is not UTF-8.
-          start_(quorvel::RunningProgramFolder(
-              QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()))
+          start_(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString())
     {
         // As the window does: the empty sheet is worked out once at start,
         // then each file is read into it.
@@ -147,7 +145,7 @@ public:
         }
         if (read.cut)
             tell(shownPath(path) +
-                 ": texts longer than Quorvel keeps (a cell keeps 4,096 characters, the "
+                 ": texts longer than Quorvel keeps (a cell keeps 4,096 bytes of text, the "
                  "comment 1 MiB) were cut; the output holds only their beginnings");
         print(path, document, read.recalculation);
         return read.cut ? TextsCut : Success;

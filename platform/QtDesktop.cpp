@@ -2,7 +2,6 @@
 
 #include "ModalBox.h"
 #include "ProgramVersion.h"
-#include "SystemPath.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -276,10 +275,9 @@ std::future<int> watchEnd(pid_t program)
 
 bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
 {
-    // A path among them goes back as the bytes it was made of.
-    std::vector<std::string> words{ToSystemPath(program)};
+    std::vector<std::string> words{QFile::encodeName(program).toStdString()};
     for (const QString &argument : arguments)
-        words.push_back(ToSystemPath(argument));
+        words.push_back(QFile::encodeName(argument).toStdString());
     std::vector<char *> argv;
     for (std::string &word : words)
         argv.push_back(word.data());

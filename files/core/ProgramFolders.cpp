@@ -3,6 +3,7 @@
 #include "CurrentFile.h"
 #include "SettingsFile.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -42,7 +43,8 @@ bool isDirectory(const fs::path &path)
     return fs::is_directory(path, ignored);
 }
 
-// $XDG_..._HOME, else the usual folder under $HOME.
+// $XDG_..._HOME, else the usual folder under $HOME. Qt 6.4's QStandardPaths
+// would take a relative value as it stands.
 fs::path userFolder(const EnvironmentLookup &environment, const char *variable,
                     const char *fallbackUnderHome)
 {
@@ -56,13 +58,6 @@ fs::path userFolder(const EnvironmentLookup &environment, const char *variable,
 
 } // namespace
 
-std::string RunningProgramFolder(const std::string &fallback)
-{
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return error || !program.has_parent_path() ? fallback : program.parent_path().string();
-}
-
 ProgramFolders ProgramFolders::besideProgram(std::string programFolder)
 {
     ProgramFolders folders;
@@ -70,6 +65,8 @@ ProgramFolders ProgramFolders::besideProgram(std::string programFolder)
     folders.settingsToRead = (fs::path(folders.programFolder) / SettingsFileName).string();
     folders.settingsToWrite = folders.settingsToRead;
     folders.dataFolder = (fs::path(folders.programFolder) / DataFolderName).string();
+    folders.recoveryFolder =
+        (userFolder(std::getenv, "XDG_STATE_HOME", ".local/state") / ApplicationFolder).string();
     return folders;
 }
 

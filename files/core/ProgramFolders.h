@@ -21,18 +21,14 @@ struct ProgramFolders
     std::string settingsToRead;  // KVCNFG.DNX as start-up reads it
     std::string settingsToWrite; // and as Exit writes it
     std::string dataFolder;      // where the file dialogs start
-    // Where the running program keeps its recovery copy: the user's state
-    // folder, also for a build tree. Empty beside the program.
+    // Where the running program keeps its recovery copy, and a file written
+    // in place its old bytes: the user's state folder, also for a build tree.
     std::string recoveryFolder;
 
-    // Everything beside the program, as in the build folder.
+    // Everything beside the program, as in the build folder; the state
+    // folder as the environment says.
     static ProgramFolders besideProgram(std::string programFolder);
 };
-
-// The folder of the running program's executable, as the bytes the file
-// system holds (they need not be UTF-8); fallback where the system cannot
-// tell.
-[[nodiscard]] std::string RunningProgramFolder(const std::string &fallback);
 
 // Reads an environment variable; nullptr when it is not set.
 using EnvironmentLookup = std::function<const char *(const char *)>;

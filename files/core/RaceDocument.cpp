@@ -3,13 +3,16 @@
 #include "RecoveryCopy.h"
 #include "TextFields.h"
 
+#include <QFile>
+
 #include <filesystem>
 
 namespace quorvel {
 
 RaceDocument::RaceDocument(const ProgramFolders &folders)
     : currentFile_(folders.dataFolder), settingsToRead_(folders.settingsToRead),
-      settingsToWrite_(folders.settingsToWrite), kept_(workedOut())
+      settingsToWrite_(folders.settingsToWrite), kept_(workedOut()),
+      keepFolder_(QString::fromStdString(folders.recoveryFolder))
 {}
 
 RaceDocument::RaceDocument(const std::string &programFolder)
@@ -73,7 +76,9 @@ void RaceDocument::takeContents(const RaceFileContents &contents)
 RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)
 {
     WriteOutcome outcome;
-    outcome.result = WriteFileAtomically(path, SerializeRaceFile(fileContents()));
+    outcome.result =
+        SaveFile(QFile::decodeName(path.c_str()),
+                 QByteArray::fromStdString(SerializeRaceFile(fileContents())), keepFolder_);
     if (!outcome.result)
         return outcome;
     // The crew chose to keep the shortened race there.
@@ -142,7 +147,8 @@ FileWriteResult RaceDocument::writeSettings() const
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(settingsToWrite_).parent_path(),
                                         ignored);
-    return WriteSettingsFile(settingsToWrite_, settings_);
+    return SaveFile(QFile::decodeName(settingsToWrite_.c_str()),
+                    QByteArray::fromStdString(SerializeSettings(settings_)), keepFolder_);
 }
 
 } // namespace quorvel

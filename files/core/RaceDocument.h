@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AtomicFile.h"
 #include "CurrentFile.h"
 #include "FileStamp.h"
 #include "ProgramFolders.h"
 #include "RaceFile.h"
 #include "RaceSheet.h"
 #include "RecalculateSheet.h"
+#include "SaveFile.h"
 #include "SettingsFile.h"
 
 #include <cstdint>
@@ -113,6 +113,8 @@ private:
     std::string settingsToWrite_;
     std::string kept_;
     std::optional<FileStamp> fileStamp_;
+    // Where a file written in place keeps its old bytes meanwhile.
+    QString keepFolder_;
 };
 
 } // namespace quorvel

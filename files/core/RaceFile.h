@@ -16,8 +16,9 @@ inline constexpr std::string_view RaceFileMagic = "DNX-LQR*1.20";
 // The line that ends the comment.
 inline constexpr std::string_view CommentEndMarker = "-9999";
 
-// Longest cell text and comment kept when reading; beyond that the file is
-// read on but the bytes are dropped, so no file can exhaust memory.
+// Longest cell text and comment kept when reading, in bytes of UTF-8 (never
+// splitting a character); beyond that the file is read on but the bytes
+// are dropped, so no file can exhaust memory.
 inline constexpr std::size_t CellTextLimit = 4096;
 inline constexpr std::size_t CommentLimit = 1 << 20;
 

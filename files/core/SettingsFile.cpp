@@ -39,9 +39,4 @@ std::string SerializeSettings(const CarriedSettings &settings)
     return bytes;
 }
 
-FileWriteResult WriteSettingsFile(const std::string &path, const CarriedSettings &settings)
-{
-    return WriteFileAtomically(path, SerializeSettings(settings));
-}
-
 } // namespace quorvel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "AtomicFile.h"
-
 #include <array>
 #include <cstdint>
 #include <streambuf>
@@ -29,6 +27,5 @@ CarriedSettings ParseSettings(std::streambuf &source);
 CarriedSettings ReadSettingsFile(const std::string &path);
 
 std::string SerializeSettings(const CarriedSettings &settings);
-FileWriteResult WriteSettingsFile(const std::string &path, const CarriedSettings &settings);
 
 } // namespace quorvel

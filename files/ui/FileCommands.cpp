@@ -1,8 +1,8 @@
 #include "FileCommands.h"
 
 #include "Desktop.h"
-#include "SystemPath.h"
 
+#include <QFile>
 #include <QWidget>
 
 #include <filesystem>
@@ -32,11 +32,15 @@ const QString SaveTitle = QStringLiteral("Save a File");
 const QString FileUnchanged =
     QStringLiteral("The file that was there is unchanged, and the sheet is still open: choose "
                    "Save As to save it somewhere else.");
+// Said only when the file may no longer hold the race that was there.
+const QString OldRaceKept = QStringLiteral(
+    "The file may be damaged: the race that was there is kept in\n%1\nand Quorvel puts it back "
+    "at its next start. The sheet is still open: choose Save As to save it somewhere else.");
 const QString NoFileMade =
     QStringLiteral("The sheet is still open: choose Save As to save it somewhere else.");
 const QString CutOnOpening = QStringLiteral(
-    "Some texts in\n%1\nare longer than Quorvel keeps (a cell keeps 4,096 characters, the "
-    "comment 1 MiB): only their beginnings were opened.\n\nSaving over this file would lose "
+    "Some texts in\n%1\nare longer than Quorvel keeps (a cell keeps 4,096 bytes of text, "
+    "the comment 1 MiB): only their beginnings were opened.\n\nSaving over this file would lose "
     "the rest, so Save asks first.");
 const QString CutOnSaving = QStringLiteral(
     "This race was opened shortened from\n%1\nwhose longer texts Quorvel could not keep.\n\n"
@@ -54,12 +58,12 @@ FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *wi
 
 QString FileCommands::dataFolder() const
 {
-    return FromSystemPath(document_.currentFile().dataFolder());
+    return QFile::decodeName(document_.currentFile().dataFolder().c_str());
 }
 
 QString FileCommands::initialFileName() const
 {
-    return FromSystemPath(document_.currentFile().fileName());
+    return QFile::decodeName(document_.currentFile().fileName().c_str());
 }
 
 bool FileCommands::mayLeaveSheet(const QString &question)
@@ -80,7 +84,7 @@ void FileCommands::newRace()
     if (!mayLeaveSheet(NewQuestion))
         return;
     const RecalculationOutcome outcome = document_.startNew();
-    emit captionChanged(FromSystemPath(document_.currentFile().activationCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().activationCaption()));
     emit sheetReplaced(outcome);
 }
 
@@ -94,13 +98,14 @@ void FileCommands::open()
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return;
-    const RaceDocument::ReadOutcome read = document_.readRaceFile(ToSystemPath(*path));
+    const RaceDocument::ReadOutcome read =
+        document_.readRaceFile(QFile::encodeName(*path).toStdString());
     if (read.status != RaceFileReadStatus::Read) {
         // A file that cannot be read is as unusable as one that is not a race.
         desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
         return;
     }
-    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
     emit sheetReplaced(read.recalculation);
     if (read.cut)
         desktop_.showMessage(window_, CutOnOpening.arg(*path), OpenTitle);
@@ -112,7 +117,7 @@ bool FileCommands::saveAs()
         window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return false;
-    return write(ToSystemPath(*path));
+    return write(QFile::encodeName(*path).toStdString());
 }
 
 bool FileCommands::save()
@@ -122,7 +127,7 @@ bool FileCommands::save()
     const std::string &path = document_.currentFile().path();
     // Two programs on one race: the last Save would otherwise win unseen.
     if (document_.fileChangedSince() &&
-        !desktop_.askYesNo(window_, ChangedOnDisk.arg(FromSystemPath(path)), SaveTitle,
+        !desktop_.askYesNo(window_, ChangedOnDisk.arg(QFile::decodeName(path.c_str())), SaveTitle,
                            Desktop::Answer::No))
         return false;
     return write(path);
@@ -131,7 +136,7 @@ bool FileCommands::save()
 bool FileCommands::write(const std::string &path)
 {
     if (document_.wouldReplaceCutFile(path) &&
-        !desktop_.askYesNo(window_, CutOnSaving.arg(FromSystemPath(path)), SaveTitle,
+        !desktop_.askYesNo(window_, CutOnSaving.arg(QFile::decodeName(path.c_str())), SaveTitle,
                            Desktop::Answer::No))
         return false;
     std::error_code unknown;
@@ -140,13 +145,15 @@ bool FileCommands::write(const std::string &path)
     if (!written.result) {
         desktop_.showMessage(window_,
                              QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\n%3")
-                                 .arg(FromSystemPath(path),
-                                      QString::fromLocal8Bit(written.result.reason),
-                                      fileThere ? FileUnchanged : NoFileMade),
+                                 .arg(QFile::decodeName(path.c_str()), written.result.reason,
+                                      !written.result.oldBytesKeptIn.isEmpty()
+                                          ? OldRaceKept.arg(written.result.oldBytesKeptIn)
+                                      : fileThere ? FileUnchanged
+                                                  : NoFileMade),
                              SaveTitle);
         return false;
     }
-    emit captionChanged(FromSystemPath(document_.currentFile().fileCaption()));
+    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
     emit sheetReplaced(written.recalculation);
     return true;
 }

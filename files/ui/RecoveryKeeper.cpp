@@ -4,7 +4,7 @@
 #include "ProgramVersion.h"
 #include "RaceDocument.h"
 #include "RecoveryCopy.h"
-#include "SystemPath.h"
+#include "SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +16,9 @@ namespace {
 
 constexpr int WriteDelayMilliseconds = 1000;
 const QString CopyPattern = QStringLiteral("race-*.lqr");
+const QString InterruptedSave =
+    QStringLiteral("Quorvel stopped while it was saving\n%1\nThe race that was there before "
+                   "has been put back.");
 const QString OfferQuestion =
     QStringLiteral("Quorvel did not close normally last time. Restore the race sheet it was "
                    "showing?");
@@ -79,7 +82,8 @@ RecoveryCopy RecoveryKeeper::take() const
 {
     RecoveryCopy copy = TakeRecoveryCopy(document_);
     const bool fileCaptionShown =
-        window_ ? window_->windowTitle() == FromSystemPath(document_.currentFile().fileCaption())
+        window_ ? window_->windowTitle() ==
+                      QString::fromStdString(document_.currentFile().fileCaption())
                 : !document_.currentFile().isUntitled();
     copy.caption =
         fileCaptionShown ? RecoveryCopy::Caption::File : RecoveryCopy::Caption::Activation;
@@ -102,7 +106,7 @@ void RecoveryKeeper::write()
         return;
     // A failure (a full disk, a read-only home) is tried again at the next
     // change; the crew carries on either way.
-    if (WriteFileAtomically(ToSystemPath(ownCopy_), bytes))
+    if (SaveFile(ownCopy_, QByteArray::fromStdString(bytes), {}))
         written_ = std::move(bytes);
 }
 
@@ -118,6 +122,12 @@ void RecoveryKeeper::discard()
 
 void RecoveryKeeper::offerLeftCopy()
 {
+    // A race file whose save a crash cut short gets its old race back; the
+    // race that was being saved is in the recovery copy offered below.
+    for (const QString &file : RestoreInterruptedSaves(folder_))
+        desktop_.showMessage(window_, InterruptedSave.arg(file), ProgramName());
+    ClearStrayTemporaryFiles(folder_);
+    ClearStrayTemporaryFiles(QFile::decodeName(document_.currentFile().dataFolder().c_str()));
     const QFileInfoList copies =
         QDir(folder_).entryInfoList({CopyPattern}, QDir::Files, QDir::Time);
     for (const QFileInfo &file : copies) {
@@ -125,15 +135,16 @@ void RecoveryKeeper::offerLeftCopy()
         const std::unique_ptr<QLockFile> lock = lockFor(path);
         if (path == ownCopy_ || !lock->tryLock(0))
             continue; // a program that is still running keeps it
-        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(ToSystemPath(path));
+        const std::optional<RecoveryCopy> copy =
+            ReadRecoveryCopy(QFile::encodeName(path).toStdString());
         const bool worthOffering = copy && HoldsRace(*copy);
         if (worthOffering &&
             desktop_.askYesNo(window_, OfferQuestion, ProgramName(), Desktop::Answer::Yes)) {
             const RecalculationOutcome outcome = document_.restore(*copy);
             const CurrentFile &file = document_.currentFile();
-            emit captionChanged(FromSystemPath(copy->caption == RecoveryCopy::Caption::File
-                                                   ? file.fileCaption()
-                                                   : file.activationCaption()));
+            emit captionChanged(QString::fromStdString(copy->caption == RecoveryCopy::Caption::File
+                                                           ? file.fileCaption()
+                                                           : file.activationCaption()));
             emit sheetReplaced(outcome);
             // Kept in this program's own copy before the old one goes.
             write();

@@ -39,9 +39,10 @@ public:
     void noteChange();
     // The program ends cleanly: its copy goes, and no other is written.
     void discard();
-    // Offers the newest copy that no running program holds and that holds
-    // something typed or opened; restores it (Yes), caption included, or
-    // throws it away (No). Copies that hold nothing go without a word.
+    // At start: puts back the races of saves a crash cut short and clears
+    // stray temporary files. Then offers the newest copy that no running program holds and that
+    // holds something typed or opened; restores it (Yes), caption included, or throws it away (No).
+    // Copies that hold nothing go without a word.
     void offerLeftCopy();
 
 signals:

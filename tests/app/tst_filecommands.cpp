@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace quorvel;
@@ -334,9 +335,9 @@ private slots:
     }
 
     // Save As onto every kind of name a crew may choose: the race is written
-    // there, or nothing changes and the box says why. Links stay links: every
-    // name of a hard-linked race sees the new race, and a symbolic link keeps
-    // pointing at the file it names, which is made when it is not there.
+    // there, or nothing changes and the box says why. Links stay links: a
+    // symbolic link keeps pointing at the file it names, which is made when
+    // it is not there; the name saved to gets a file of its own.
     void saveAs_data()
     {
         QTest::addColumn<QString>("chosen");    // below the data folder; "*": another user's file
@@ -362,7 +363,7 @@ private slots:
         row("folder as target", "2003", "Is a directory");
         row("256-byte name", QString(256, 'n'), "name too long");
         row("mode kept", "race", "", {}, {}, 0640);
-        row("hard link", "race", "", {"2003/other:race"}, {"2003/other"});
+        row("hard link", "race", "", {"2003/other:race"});
         row("hard link, full disk", "race", "File too large", {"2003/other:race"});
         row("symbolic link", "link", "", {"link=race"}, {"race"});
         row("dangling symbolic link", "link", "", {"link=2003/new"}, {"2003/new"});
@@ -437,6 +438,10 @@ private slots:
         if (reason.isEmpty()) {
             for (const QString &name : alsoSaved + QStringList{chosen})
                 QVERIFY2(readAll(data(name)).endsWith("changed\r\n-9999\r\n"), qPrintable(name));
+            // A hard link's other name keeps the file it was.
+            for (const QString &link : links)
+                QVERIFY(!link.contains(':') ||
+                        readAll(data(link.section(':', 0, 0))) == "as it was\r\n");
             return;
         }
         QCOMPARE(readAll(path), before);
@@ -446,6 +451,105 @@ private slots:
         QCOMPARE(told.contains("The file that was there is unchanged"), fileThere);
         QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
                  data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+    }
+
+    // A fault at each file call of a Save As (once, or from then on), and a
+    // kill at each, beside the old race and in its place: the file is the old
+    // race or the new one, byte for byte, the box says only what is true, and
+    // after the next start the file is whole and nothing else is left.
+    void saveAsUnderFaults_data()
+    {
+        QTest::addColumn<bool>("inPlace"); // the folder cannot be written
+        QTest::addColumn<QString>("fault");
+        for (const bool inPlace : {false, true})
+            for (const char *fault : {"once", "from then on", "kill"})
+                QTest::addRow("%s, %s", inPlace ? "in place" : "new file", fault)
+                    << inPlace << QString(fault);
+    }
+    void saveAsUnderFaults()
+    {
+        QFETCH(bool, inPlace);
+        QFETCH(QString, fault);
+        if (inPlace && geteuid() == 0)
+            QSKIP("permission bits do not stop root; this runs again unprivileged");
+        const auto race = [](const char *comment) {
+            RaceDocument sheet(std::string{});
+            sheet.setComment(comment);
+            return QByteArray::fromStdString(SerializeRaceFile(sheet.fileContents()));
+        };
+        const QByteArray old = race("the old race, longer than the new one"), saved = race("new");
+        const QString state = QString::fromStdString(
+            ProgramFolders::besideProgram(folder_->path().toStdString()).recoveryFolder);
+        const QString log = folder_->filePath("calls");
+        QStringList whole = entries({data("")}) << data("race");
+        whole.sort();
+        const auto run = [&](const QStringList &arguments, int call) {
+            QProcess saver;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (call) {
+                environment.insert("LD_PRELOAD", FILE_FAULTS);
+                environment.insert("QUORVEL_FAULT_PATH", data(""));
+                environment.insert("QUORVEL_CALL_LOG", log);
+                environment.insert(fault == "kill" ? "QUORVEL_KILL_CALL" : "QUORVEL_FAIL_CALL",
+                                   QString::number(call));
+                environment.insert("QUORVEL_FAIL_ALL", fault == "from then on" ? "1" : "0");
+            }
+            saver.setProcessEnvironment(environment);
+            ::chmod(QFile::encodeName(data("")), inPlace && call ? 0555 : 0755);
+            saver.start(SAVE_RACE, QStringList{folder_->path()} + arguments);
+            saver.waitForFinished();
+            ::chmod(QFile::encodeName(data("")), 0755);
+            return QString::fromUtf8(saver.readAllStandardOutput());
+        };
+        for (int call = 1;; ++call) {
+            QFile::remove(log);
+            QFile file(data("race"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+            file.close();
+            const QString told = run({data("race"), "new"}, call);
+            const QStringList calls = QString(readAll(log)).split('\n', Qt::SkipEmptyParts);
+            if (calls.size() < call) {
+                // Every call had its fault. The new race was synced before it
+                // took the old one's place, and kept first where written in place.
+                QCOMPARE(readAll(data("race")), saved);
+                const auto first = [&](const QString &name) {
+                    return calls.indexOf(QRegularExpression(name));
+                };
+                const auto synced = first("^f(data)?sync$");
+                QVERIFY(synced >= 0 && synced < first(inPlace ? "^linkat$" : "^rename$"));
+                QVERIFY(!inPlace || first("^linkat$") < first("^ftruncate(64)?$"));
+                QVERIFY(call > 10);
+                return;
+            }
+            const QByteArray now = readAll(data("race"));
+            // A kill may come between the write and the end of the file; a disk that
+            // fails for good may keep the old race out of it, as the box then says.
+            QVERIFY2(fault == "kill" || told.contains("may be damaged") || now == old ||
+                         now == saved,
+                     qPrintable(told));
+            if (told.startsWith("saved"))
+                QCOMPARE(now, saved);
+            if (told.contains("is unchanged"))
+                QCOMPARE(now, old);
+            if (told.contains("may be damaged")) {
+                const QString kept = told.section('\n', 6, 6);
+                QVERIFY2(readAll(kept).endsWith(old), qPrintable(told));
+            }
+            QVERIFY2(told.startsWith("saved") || told.contains("could not be saved") ||
+                         fault == "kill",
+                     qPrintable(told));
+
+            // The next start, a while later.
+            for (const QString &name : entries({data(""), state})) {
+                const timeval before[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+                ::utimes(QFile::encodeName(name), before);
+            }
+            run({"--start"}, 0);
+            const QByteArray after = readAll(data("race"));
+            QVERIFY2(after == old || after == saved, qPrintable(QString::number(call)));
+            QCOMPARE(entries({data("")}), whole);
+            QCOMPARE(entries({state}).filter("kept-"), QStringList());
+        }
     }
 
     // A race opened cut says so, and the file it came from is replaced with
@@ -516,7 +620,8 @@ private slots:
             });
         QCOMPARE(cutQuestions, qsizetype(asked));
         QCOMPARE(readAll(data("cut")) != race, replaced);
-        QCOMPARE(readAll(data("2003/same")), readAll(data("cut")));
+        // Its other name is a file of its own once the race is saved.
+        QCOMPARE(readAll(data("2003/same")), race);
     }
 
     // The comment keeps every character typed, no-break spaces and line

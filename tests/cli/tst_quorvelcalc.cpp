@@ -69,14 +69,6 @@ const CalcCase Cases[] = {
      "only their beginnings\\n$"},
     {"cut, race file out", "quorvel-calc --recalculated long.lqr", 3, "\\r\\nx{4096}\\r\\n",
      "x{4097}", "were cut"},
-    // Found through its own folder, whose name is not UTF-8: the data folder
-    // beside it names the race by its sub-folder.
-    {"program folder not UTF-8",
-     "d=$(printf 'r\\351gie')/lqrfiles/bin; mkdir -p $d/lqrfiles/2003 && cp \"$(command -v "
-     "quorvel-calc)\" "
-     "$d && cp worked.lqr $d/lqrfiles/2003/w && $d/quorvel-calc $d/lqrfiles/2003/w; s=$?; "
-     "rm -r \"${d%%/*}\"; exit $s", // a name Qt could not remove
-     0, "^Quorvel race sheet: 2003/W\\n", "^$", "^$"},
     {"not a race file", "echo hello >h; quorvel-calc h", 1, "^$", ".",
      "^quorvel-calc: h: This is not a Quorvel file and can not be used.\\n$"},
 };

@@ -10,7 +10,6 @@
 #include "RecoveryCopy.h"
 #include "RecoveryKeeper.h"
 #include "ScriptedDesktop.h"
-#include "SystemPath.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -32,7 +31,7 @@ struct Program
         : document(programFolder.toStdString()), keeper(document, desktop, copies, &window)
     {
         document.recalculate();
-        window.setWindowTitle(FromSystemPath(document.currentFile().activationCaption()));
+        window.setWindowTitle(QString::fromStdString(document.currentFile().activationCaption()));
         QObject::connect(&keeper, &RecoveryKeeper::captionChanged, &window,
                          &QWidget::setWindowTitle);
     }
@@ -77,7 +76,8 @@ int keepRace(const QString &programFolder, const QString &copies, const QString 
         const std::string race = programFolder.toStdString() + "/lqrfiles/race.lqr";
         if (!program.document.writeRaceFile(race).result)
             return 1;
-        program.window.setWindowTitle(FromSystemPath(program.document.currentFile().fileCaption()));
+        program.window.setWindowTitle(
+            QString::fromStdString(program.document.currentFile().fileCaption()));
     }
     const QString copy = copies + "/race-1.lqr";
     if (what == "typed-then-new") {
