@@ -200,8 +200,10 @@ FileWriteResult writeInPlace(const fs::path &target, std::string_view bytes)
     const int reserved =
         bytes.empty() ? 0 : ::posix_fallocate(file.get(), 0, static_cast<off_t>(bytes.size()));
     if (reserved != 0) {
-        // Reserving may have lengthened the file; its bytes are untouched.
-        (void)::ftruncate(file.get(), static_cast<off_t>(before.size()));
+        // Reserving may have lengthened the file; its bytes are untouched,
+        // and a length that cannot be put back changes no byte of the race.
+        [[maybe_unused]] const int shortened =
+            ::ftruncate(file.get(), static_cast<off_t>(before.size()));
         return failure(reserved);
     }
     if (!overwrite(file.get(), bytes)) {

@@ -27,7 +27,7 @@ PATH="$usr/bin:$PATH" quorvel-calc "$usr/lib/quorvel/lqrfiles/worked-example.lqr
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quorvel" 2>&1 |
     grep -qF "ssh -X THIS-MACHINE $usr/bin/quorvel" || fail "without a display, the hint does not name the program as started"
 # Told to use X11 where there is none, it says the same instead of aborting.
-hint=$(env -u DISPLAY QT_QPA_PLATFORM=xcb "$usr/bin/quorvel" 2>&1; echo "rc $?")
+hint=$(env -u DISPLAY QT_QPA_PLATFORM=xcb "$usr/bin/quorvel" 2>&1 || echo "rc $?")
 case $hint in *"needs a graphical display"*"rc 1") ;; *) fail "QT_QPA_PLATFORM=xcb without a display: $hint" ;; esac
 
 desktop-file-validate "$entry" || fail "desktop-file-validate"
