@@ -11,9 +11,10 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # xcb platform plugin comes with qt6-base-dev, the Wayland one with
 # qt6-wayland), libgl-dev and CUPS for printing, the fonts the window's layout
 # was fitted with, and xdg-utils so Help > Program Help can open the manual in
-# the desktop's viewer.
+# the desktop's viewer; xauth lets `ssh -X` show the window of a machine
+# without a display.
 RUN_PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev \
-                libcups2-dev fonts-dejavu-core fonts-liberation2 xdg-utils
+                libcups2-dev fonts-dejavu-core fonts-liberation2 xdg-utils xauth
 # Making the .deb: dpkg-shlibdeps works out its dependencies, with `file`.
 DEB_PACKAGES := dpkg-dev file
 # The tests on top: Google Benchmark for the benchmarks; clang with its
@@ -26,7 +27,7 @@ DEB_PACKAGES := dpkg-dev file
 # theme to show the window in dark desktop palettes; the desktop entry and
 # AppStream validators and lintian for the package.
 TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
-                 libclang-rt-dev xvfb xauth openbox xdotool x11-utils imagemagick \
+                 libclang-rt-dev xvfb openbox xdotool x11-utils imagemagick \
                  sway wtype grim jq cups cups-client poppler-utils dbus at-spi2-core python3-pyatspi \
                  qt6ct qt6-gtk-platformtheme desktop-file-utils appstream lintian
 
@@ -73,8 +74,9 @@ run:
 	@# Without a display the build is still a success: say how to go on.
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
 	    echo "Quorvel is built, but this machine has no display to show its window on"; \
-	    echo "(DISPLAY and WAYLAND_DISPLAY are not set). Run it under a virtual X server:"; \
-	    echo "    xvfb-run -a $(BUILD_DIR)/bin/quorvel"; \
+	    echo "(DISPLAY and WAYLAND_DISPLAY are not set). From a computer with a desktop,"; \
+	    echo "start it over SSH, which shows the window there:"; \
+	    echo "    ssh -X $$(hostname) $(abspath $(BUILD_DIR))/bin/quorvel"; \
 	    echo "or recalculate a race in the terminal:"; \
 	    echo "    $(BUILD_DIR)/bin/quorvel-calc $(BUILD_DIR)/bin/lqrfiles/worked-example.lqr"; \
 	else \

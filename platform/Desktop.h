@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
@@ -63,9 +64,11 @@ public:
     virtual PrintResult printImage(QWidget *widget) = 0;
 
     // Starts a program with the arguments, without a shell and without
-    // waiting for it; false when it could not be started or ended at once
-    // with a failure.
-    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+    // waiting for it. The future says how it went once that is known,
+    // however late: false when it could not be started or ended with a
+    // failure, true when it ended well. It stays unfinished while the
+    // program runs on.
+    virtual QFuture<bool> startProgram(const QString &program, const QStringList &arguments) = 0;
 
     // The hourglass over every window of the program, or the normal pointer.
     virtual void setBusyPointer(bool busy) = 0;

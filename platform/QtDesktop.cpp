@@ -4,13 +4,13 @@
 #include "ProgramVersion.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPromise>
 #include <QScreen>
 #include <QTreeView>
 
@@ -18,8 +18,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <chrono>
-#include <future>
 #include <thread>
 #include <vector>
 
@@ -236,11 +234,7 @@ WindowPrinter &QtDesktop::printer()
 
 void QtDesktop::choosePrinter(QWidget *parent)
 {
-    if (!printer().chooseInDialog(parent))
-        showMessage(parent,
-                    QObject::tr("The print system does not answer, so Print Setup cannot "
-                                "list the printers. Try again in a moment."),
-                    ProgramName());
+    printer().chooseInDialog(parent);
     giveFocusBack(parent);
 }
 
@@ -249,31 +243,7 @@ Desktop::PrintResult QtDesktop::printImage(QWidget *widget)
     return printer().print(widget);
 }
 
-namespace {
-
-// How long a program has to fail before it counts as started: xdg-open
-// finding no way to open a file ends within it (it took 1.2 s on a busy
-// machine), and a viewer still there after it is showing its window.
-constexpr std::chrono::seconds StartGrace(2);
-
-// Collects the program's end on a thread of its own, whenever it comes, so
-// that it never lingers as a zombie; the future gives its wait status.
-std::future<int> watchEnd(pid_t program)
-{
-    std::promise<int> ending;
-    std::future<int> ended = ending.get_future();
-    std::thread([program, ending = std::move(ending)]() mutable {
-        int status = 0;
-        while (waitpid(program, &status, 0) < 0 && errno == EINTR) {
-        }
-        ending.set_value(status);
-    }).detach();
-    return ended;
-}
-
-} // namespace
-
-bool QtDesktop::startProgram(const QString &program, const QStringList &arguments)
+QFuture<bool> QtDesktop::startProgram(const QString &program, const QStringList &arguments)
 {
     std::vector<std::string> words{QFile::encodeName(program).toStdString()};
     for (const QString &argument : arguments)
@@ -294,19 +264,27 @@ bool QtDesktop::startProgram(const QString &program, const QStringList &argument
     const int failure =
         posix_spawnp(&started, argv.front(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
-    if (failure != 0)
-        return false;
 
-    std::future<int> ended = watchEnd(started);
-    const QDeadlineTimer grace(StartGrace);
-    while (ended.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-        if (grace.hasExpired())
-            return true;
-        // The window keeps painting meanwhile; the crew's input waits.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QPromise<bool> outcome;
+    QFuture<bool> told = outcome.future();
+    outcome.start();
+    if (failure != 0) {
+        outcome.addResult(false);
+        outcome.finish();
+        return told;
     }
-    const int status = ended.get();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // A viewer may take seconds to fail (xdg-open finding nothing to open
+    // the file with) or to show the file, so only its end tells the two
+    // apart. It is collected on a thread of its own, whenever it comes, so
+    // that it never lingers as a zombie.
+    std::thread([started, outcome = std::move(outcome)]() mutable {
+        int status = 0;
+        while (waitpid(started, &status, 0) < 0 && errno == EINTR) {
+        }
+        outcome.addResult(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        outcome.finish();
+    }).detach();
+    return told;
 }
 
 void QtDesktop::setBusyPointer(bool busy)

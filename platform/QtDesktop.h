@@ -25,7 +25,7 @@ public:
                                    const QString &initialText) override;
     void choosePrinter(QWidget *parent) override;
     PrintResult printImage(QWidget *widget) override;
-    bool startProgram(const QString &program, const QStringList &arguments) override;
+    QFuture<bool> startProgram(const QString &program, const QStringList &arguments) override;
     void setBusyPointer(bool busy) override;
 
 private:

@@ -1,19 +1,26 @@
 #include "WindowPrinter.h"
 
+#include "PdfOnlySetup.h"
 #include "ProgramVersion.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLibrary>
+#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinterInfo>
+#include <QPromise>
 #include <QPushButton>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <QWidget>
 
 #include <cups/cups.h>
@@ -22,7 +29,6 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <future>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -80,6 +86,8 @@ QString nextFreeName(const QString &chosen)
     }
 }
 
+} // namespace
+
 // The print system's library, loaded for the first page that goes to a
 // printer: linked, it would bring its encryption, Kerberos and network
 // discovery libraries into every start of the program.
@@ -92,7 +100,13 @@ struct CupsLibrary
     decltype(&cupsLastError) lastStatus = nullptr;
     decltype(&cupsGetNamedDest) getNamedDest = nullptr;
     decltype(&cupsFreeDests) freeDests = nullptr;
+    decltype(&cupsServer) server = nullptr;
+    decltype(&ippPort) port = nullptr;
+    decltype(&httpConnect2) connect = nullptr;
+    decltype(&httpClose) close = nullptr;
 };
+
+namespace {
 
 std::optional<CupsLibrary> loadCups()
 {
@@ -107,41 +121,73 @@ std::optional<CupsLibrary> loadCups()
         !resolve(cups.lastError, "cupsLastErrorString") ||
         !resolve(cups.lastStatus, "cupsLastError") ||
         !resolve(cups.getNamedDest, "cupsGetNamedDest") ||
-        !resolve(cups.freeDests, "cupsFreeDests"))
+        !resolve(cups.freeDests, "cupsFreeDests") || !resolve(cups.server, "cupsServer") ||
+        !resolve(cups.port, "ippPort") || !resolve(cups.connect, "httpConnect2") ||
+        !resolve(cups.close, "httpClose"))
         return std::nullopt;
     return cups;
 }
 
-// What the print system said when asked for its default printer.
-struct PrintSystemAnswer
-{
-    enum Kind { Silent, Unreachable, NoDefault, Default } kind = Silent;
-    QString defaultPrinter;
-};
+using PrintSystemAnswer = WindowPrinter::PrintSystemAnswer;
 
-// Asks on a thread of its own: a scheduler that has stopped answering
-// (stopped, or its machine gone) keeps the question for minutes, and the
-// window must not wait with it. The thread is left to end when it may.
-PrintSystemAnswer askPrintSystem(const CupsLibrary &cups, std::chrono::milliseconds patience)
+// Asks the print system for its default printer, as the thread asking it
+// sees it.
+PrintSystemAnswer askDefaultPrinter(const CupsLibrary &cups)
 {
-    auto reply = std::make_shared<std::promise<PrintSystemAnswer>>();
-    std::future<PrintSystemAnswer> answer = reply->get_future();
-    std::thread([cups, reply] {
-        PrintSystemAnswer said;
-        if (cups_dest_t *dest = cups.getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-            said = {PrintSystemAnswer::Default, QString::fromUtf8(dest->name)};
-            cups.freeDests(1, dest);
-        } else {
-            said.kind = cups.lastStatus() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
-                            ? PrintSystemAnswer::Unreachable
-                            : PrintSystemAnswer::NoDefault;
-        }
-        reply->set_value(said);
-    }).detach();
-    if (answer.wait_for(patience) != std::future_status::ready)
-        return {};
-    return answer.get();
+    if (cups_dest_t *dest = cups.getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        PrintSystemAnswer said{PrintSystemAnswer::Default, QString::fromUtf8(dest->name)};
+        cups.freeDests(1, dest);
+        return said;
+    }
+    if (cups.lastStatus() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+        return {PrintSystemAnswer::Unreachable, {}};
+    // Without any scheduler to ask, the library says there is no default
+    // printer, which is not the truth a crew needs.
+    constexpr int ConnectWithin = 5000; // ms
+    http_t *scheduler = cups.connect(cups.server(), cups.port(), nullptr, AF_UNSPEC,
+                                     HTTP_ENCRYPTION_IF_REQUESTED, 1, ConnectWithin, nullptr);
+    if (!scheduler)
+        return {PrintSystemAnswer::Unreachable, {}};
+    cups.close(scheduler);
+    return {PrintSystemAnswer::NoDefault, {}};
 }
+
+// While the program waits for the print system, its windows repaint and
+// show the busy pointer, and the crew's input waits: no key reaches the
+// sheet and no second command starts. A window closed meanwhile stays
+// open, since the command that waits still works on it.
+class WaitingForPrintSystem : public QObject
+{
+public:
+    WaitingForPrintSystem() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    WaitingForPrintSystem(const WaitingForPrintSystem &) = delete;
+    WaitingForPrintSystem &operator=(const WaitingForPrintSystem &) = delete;
+    ~WaitingForPrintSystem() override { QApplication::restoreOverrideCursor(); }
+
+    // Until the answer comes or patience runs out: whether it came.
+    bool wait(const QFuture<PrintSystemAnswer> &answer, std::chrono::milliseconds patience)
+    {
+        QEventLoop waiting;
+        QFutureWatcher<PrintSystemAnswer> watcher;
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, &waiting, &QEventLoop::quit);
+        watcher.setFuture(answer);
+        QTimer::singleShot(patience, &waiting, &QEventLoop::quit);
+        QCoreApplication::instance()->installEventFilter(this);
+        if (!answer.isFinished())
+            waiting.exec(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::instance()->removeEventFilter(this);
+        return answer.isFinished();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Close || !watched->isWidgetType())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
 
 // The printer dialog shows a printer even where a PDF file was chosen: it
 // fills itself in from the printer as it is shown, then this shows the
@@ -192,10 +238,36 @@ int submit(const CupsLibrary &cups, const QString &printer, const QString &file,
 
 } // namespace
 
+WindowPrinter::PrintSystemAnswer WindowPrinter::askPrintSystem(const CupsLibrary &cups)
+{
+    // A scheduler that has stopped answering (stopped, or its machine gone)
+    // keeps a question for minutes: it is asked on a thread of its own,
+    // left to end when it may. A question still unanswered is waited for
+    // again rather than asked anew.
+    if (!question_.isValid() || question_.isFinished()) {
+        QPromise<PrintSystemAnswer> reply;
+        question_ = reply.future();
+        reply.start();
+        std::thread([cups, reply = std::move(reply)]() mutable {
+            reply.addResult(askDefaultPrinter(cups));
+            reply.finish();
+        }).detach();
+    }
+    WaitingForPrintSystem waiting;
+    if (!waiting.wait(question_, Patience))
+        return {};
+    return question_.result();
+}
+
 QPrinter &WindowPrinter::printer()
 {
-    if (!printer_)
+    // A printer asks the print system for its default printer as it is
+    // made, so it is made only once the print system has answered.
+    if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (!pdfFile_.isEmpty())
+            printer_->setOutputFileName(pdfFile_);
+    }
     return *printer_;
 }
 
@@ -208,17 +280,31 @@ void WindowPrinter::choosePrinter(const QString &name)
 
 void WindowPrinter::choosePdfFile(const QString &file)
 {
-    printer().setOutputFileName(file);
+    if (printer_)
+        printer_->setOutputFileName(file);
     pdfFile_ = file;
     chosenPrinter_.clear();
 }
 
-bool WindowPrinter::chooseInDialog(QWidget *parent)
+QPageLayout WindowPrinter::pdfLayout() const
 {
-    // The dialog lists the printers: only once the print system answers.
+    if (printer_)
+        return printer_->pageLayout();
+    const bool usPaper = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageLayout(QPageSize(usPaper ? QPageSize::Letter : QPageSize::A4),
+                       QPageLayout::Portrait, QMarginsF());
+}
+
+void WindowPrinter::chooseInDialog(QWidget *parent)
+{
+    // The system's dialog lists the printers, so it waits for the print
+    // system; one that does not answer still leaves a PDF file to choose.
     const std::optional<CupsLibrary> cups = loadCups();
-    if (cups && askPrintSystem(*cups, Patience).kind == PrintSystemAnswer::Silent)
-        return false;
+    if (cups && askPrintSystem(*cups).kind == PrintSystemAnswer::Silent) {
+        if (const std::optional<QString> file = ChoosePdfOnly(parent, pdfFile_))
+            choosePdfFile(*file);
+        return;
+    }
     QPrinter &printer = this->printer();
     // The dialog changes the printer as the crew goes through it, Cancel or
     // not: what was confirmed before is put back unless OK confirms anew.
@@ -263,13 +349,12 @@ bool WindowPrinter::chooseInDialog(QWidget *parent)
             printer.setOutputFileName(pdfFile_);
         printer.setPageLayout(layout);
         printer.printEngine()->setProperty(CupsOptions, options);
-        return true;
+        return;
     }
     if (printer.outputFormat() == QPrinter::PdfFormat)
         choosePdfFile(chosenFile.isEmpty() ? printer.outputFileName() : chosenFile);
     else
         choosePrinter(printer.printerName());
-    return true;
 }
 
 Desktop::PrintResult WindowPrinter::print(QWidget *widget)
@@ -280,7 +365,7 @@ Desktop::PrintResult WindowPrinter::print(QWidget *widget)
 Desktop::PrintResult WindowPrinter::printToPdf(QWidget *widget)
 {
     const QString file = QFileInfo(nextFreeName(pdfFile_)).absoluteFilePath();
-    if (!drawPage(widget, file, printer().pageLayout()))
+    if (!drawPage(widget, file, pdfLayout()))
         return {false, QObject::tr("The PDF file %1 could not be written.").arg(file), {}};
     return {true, {}, file};
 }
@@ -290,7 +375,7 @@ Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
     const std::optional<CupsLibrary> cups = loadCups();
     if (!cups)
         return {false, noPrinter(), {}};
-    const PrintSystemAnswer answer = askPrintSystem(*cups, Patience);
+    const PrintSystemAnswer answer = askPrintSystem(*cups);
     switch (answer.kind) {
     case PrintSystemAnswer::Silent:
         return {false, silentPrintSystem(), {}};

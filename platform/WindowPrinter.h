@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 
+#include <QFuture>
 #include <QPrinter>
 
 #include <chrono>
@@ -10,6 +11,8 @@
 class QWidget;
 
 namespace quorvel {
+
+struct CupsLibrary;
 
 // Prints a window's image as one page. What the crew confirmed in the
 // printer setup, printing to a PDF file included, holds for every later
@@ -26,9 +29,9 @@ public:
     [[nodiscard]] QPrinter &printer();
     // The printer setup: which printer, or a PDF file, and its paper; no
     // copies or page ranges, since a print is always the one page.
-    // Cancelling changes nothing. False when the print system did not
-    // answer, so that no setup could be shown.
-    bool chooseInDialog(QWidget *parent);
+    // Cancelling changes nothing. While the print system does not answer,
+    // only a PDF file can be chosen.
+    void chooseInDialog(QWidget *parent);
     // What the setup's OK does, for one printer or a PDF file.
     void choosePrinter(const QString &name);
     void choosePdfFile(const QString &file);
@@ -36,7 +39,17 @@ public:
     // replaces an earlier one: the page goes to the next free name.
     Desktop::PrintResult print(QWidget *widget);
 
+    // What the print system said when asked for its default printer.
+    struct PrintSystemAnswer
+    {
+        enum Kind { Silent, Unreachable, NoDefault, Default } kind = Silent;
+        QString defaultPrinter;
+    };
+
 private:
+    PrintSystemAnswer askPrintSystem(const CupsLibrary &cups);
+    // The PDF file's paper: the printer's, else the one of the crew's country.
+    [[nodiscard]] QPageLayout pdfLayout() const;
     Desktop::PrintResult printToPdf(QWidget *widget);
     Desktop::PrintResult printOnPrinter(QWidget *widget);
 
@@ -44,6 +57,7 @@ private:
     // What the crew confirmed: a PDF file, or a printer; neither at first.
     QString pdfFile_;
     QString chosenPrinter_;
+    QFuture<PrintSystemAnswer> question_;
 };
 
 } // namespace quorvel

@@ -1,18 +1,41 @@
 #include "HelpViewer.h"
 
 #include "Desktop.h"
+#include "ManualViewers.h"
 #include "ProgramVersion.h"
 
-#include <QStringList>
+#include <QFutureWatcher>
+#include <QWidget>
 
 namespace quorvel {
 
 namespace {
 
-// The desktop's own choice first, then the text editors of the common
-// desktops.
-const QStringList Viewers = {QStringLiteral("xdg-open"), QStringLiteral("gnome-text-editor"),
-                             QStringLiteral("gedit"), QStringLiteral("mousepad")};
+// Starts viewers[next] on the manual; the next one follows only when it
+// fails. What is left to try goes with the window, should it go first.
+void tryViewers(Desktop &desktop, QWidget *parent, const QString &book, const QStringList &viewers,
+                qsizetype next)
+{
+    if (next == viewers.size()) {
+        // The crew can still open the manual by hand.
+        desktop.showMessage(parent,
+                            QStringLiteral("An appropriate viewer was not found on your system.\n\n"
+                                           "The manual is the file\n%1")
+                                .arg(book),
+                            ProgramName());
+        return;
+    }
+    auto *viewer = new QFutureWatcher<bool>(parent);
+    QObject::connect(viewer, &QFutureWatcherBase::finished, parent,
+                     [&desktop, parent, book, viewers, next, viewer] {
+                         viewer->deleteLater();
+                         if (!viewer->result())
+                             tryViewers(desktop, parent, book, viewers, next + 1);
+                     });
+    // The path goes as one argument, never through a shell: blanks or shell
+    // characters in the program folder are taken as they are.
+    viewer->setFuture(desktop.startProgram(viewers.at(next), {book}));
+}
 
 } // namespace
 
@@ -28,18 +51,7 @@ void HelpViewer::show()
                                         "on the [X] box in the upper right corner to return to "
                                         "the Quorvel."),
                          ProgramName());
-    // The path goes as one argument, never through a shell: blanks or shell
-    // characters in the program folder are taken as they are.
-    for (const QString &viewer : Viewers) {
-        if (desktop_.startProgram(viewer, {bookPath_}))
-            return;
-    }
-    // The crew can still open the manual by hand.
-    desktop_.showMessage(parent_,
-                         QStringLiteral("An appropriate viewer was not found on your system.\n\n"
-                                        "The manual is the file\n%1")
-                             .arg(bookPath_),
-                         ProgramName());
+    tryViewers(desktop_, parent_, bookPath_, ManualViewers(), 0);
 }
 
 } // namespace quorvel

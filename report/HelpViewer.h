@@ -9,7 +9,9 @@ namespace quorvel {
 class Desktop;
 
 // Help > Program Help: the manual beside the program, opened in the first
-// text viewer that starts and keeps going.
+// viewer that does not fail. Each viewer is judged by how it ends, however
+// late, while the window stays usable; one that fails hands over to the
+// next, and when none is left the crew is told where the manual is.
 class HelpViewer
 {
 public:

@@ -40,13 +40,33 @@ public:
         : helpBox_(helpBox), former_(helpBox->text())
     {
         helpBox_->setVisible(true);
-        helpBox_->setText(line);
+        helpBox_->setText(wrappable(line));
     }
     CommentInHelpBox(const CommentInHelpBox &) = delete;
     CommentInHelpBox &operator=(const CommentInHelpBox &) = delete;
     ~CommentInHelpBox() { helpBox_->setText(former_); }
 
 private:
+    // The box wraps at blanks only, and would cut a word wider than itself
+    // at its edge: such a word may break anywhere, at an invisible
+    // zero-width space after each of its characters.
+    QString wrappable(const QString &line) const
+    {
+        const QFontMetrics metrics = helpBox_->fontMetrics();
+        QStringList words = line.split(QLatin1Char(' '));
+        for (QString &word : words) {
+            if (metrics.horizontalAdvance(word) <= helpBox_->contentsRect().width())
+                continue;
+            QString broken;
+            for (const QChar c : std::as_const(word)) {
+                broken += c;
+                broken += QChar(0x200B);
+            }
+            word = broken;
+        }
+        return words.join(QLatin1Char(' '));
+    }
+
     QLabel *helpBox_;
     QString former_;
 };

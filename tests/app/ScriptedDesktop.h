@@ -3,6 +3,7 @@
 #include "Desktop.h"
 
 #include <QList>
+#include <QPromise>
 #include <QString>
 #include <QStringList>
 
@@ -85,9 +86,15 @@ public:
         return printWith ? printWith(widget) : PrintResult{true, {}, {}};
     }
 
-    bool startProgram(const QString &program, const QStringList &arguments) override
+    QFuture<bool> startProgram(const QString &program, const QStringList &arguments) override
     {
-        return startWith && startWith(program, arguments);
+        if (startWith)
+            return startWith(program, arguments);
+        QPromise<bool> failed;
+        failed.start();
+        failed.addResult(false);
+        failed.finish();
+        return failed.future();
     }
 
     void setBusyPointer(bool) override {}
@@ -108,7 +115,7 @@ public:
     // what came out; without them every page prints and no program starts.
     std::function<PrintResult(QWidget *)> printWith;
     std::function<void(QWidget *, const QString &, const QString &)> showWith;
-    std::function<bool(const QString &, const QStringList &)> startWith;
+    std::function<QFuture<bool>(const QString &, const QStringList &)> startWith;
     // A real question box, for the tests that press its keys.
     std::function<bool(QWidget *, const QString &, const QString &, Answer)> askWith;
 };
