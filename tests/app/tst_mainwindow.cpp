@@ -134,11 +134,9 @@ private slots:
         // A click beside the cells ends the typing: the sheet is recalculated.
         row("click on the grid commits", "@cell135 25 @testConditions", "focusButton", 1);
         // Typing replaces the value clicked into: 85, not 4085.
-        row("click into a filled cell", "@cell132 40 #Return @cell132 85 #Shift+Home", "cell132", 0,
-            "85");
+        row("filled cell", "@cell132 40 #Return @cell132 85 #Shift+Home", "cell132", 0, "85");
         // Miles since the last pit: 1000000000000000.00, wider than its cell.
-        row("result wider than its cell", "@cell134 1 @cell0 -99 #Return 1 #Return 1e15 #Return",
-            "cell8", 0);
+        row("result too wide", "@cell134 1 @cell0 -99 #Return 1 #Return 1e15 #Return", "cell8", 0);
         row("Down skips hidden row 14", "@cell13 #Down", "cell15", 0);
         row("Enter skips the greyed gallons", "@cell5 #Return", "cell7", 0);
         row("Enter from the last cell to Clc", "@cell113 #Return #Return", "recalculateButton", 0);
@@ -158,14 +156,12 @@ private slots:
             "@cell135 25 #Return !mnuAbout @logo @version @about", "cell136", 2);
         row("Comments closed going back", "@cell135 25 #Return !mnuComments ^", "cell136", 2);
         // The menu takes the focus for a moment: no leaving, no box over it.
-        row("menu opened with the mouse", "@cell135 25 @mnuFile #Escape #Escape", "cell135", 0,
-            "25");
+        row("menu by mouse", "@cell135 25 @mnuFile #Escape #Escape", "cell135", 0, "25");
         // About and Comments handle their own keys; none reaches the sheet.
         row("About, Return on OK", "@cell135 25 #Return !mnuAbout #Return", "cell136", 2);
         row("About, Ctrl+C, Enter on Print, Space on OK",
             "@cell135 25 #Return !mnuAbout #Ctrl+C #Tab #Num+Enter #Tab #Space", "cell136", 3);
-        row("Comments, Return on OK", "@cell135 25 #Return !mnuComments #Tab #Return", "cell136",
-            2);
+        row("Comments, Return", "@cell135 25 #Return !mnuComments #Tab #Return", "cell136", 2);
         row("a message box", "@cell135 25 #Return box #Return ^", "cell136", 1);
         // Ctrl+C recalculates, then copies what the crew selected.
         row("Ctrl+C keeps the selection", "@cell132 123 #Shift+Left #Ctrl+C", "cell132", 0, "3");
@@ -287,15 +283,13 @@ private slots:
         row("Return", "@cell132 1 #Return 2 #Return", "132=1 133=2", "cell134", 0);
         // A decimal comma is the full stop the crew meant, from the keypad
         // on a German layout as from the main keyboard.
-        row("keypad decimal comma", "@cell134 #Num+2 #Num+, #Num+5 #Return", "134=2.5", "cell135",
-            0);
+        row("keypad comma", "@cell134 #Num+2 #Num+, #Num+5 #Return", "134=2.5", "cell135", 0);
         row("comma", "@cell134 2,5 #Return", "134=2.5", "cell135", 0);
-        row("-99: on to the gallons", "@cell0 -99 #Return 18 #Return 85 #Return", "0=-99 6=18 7=85",
-            "cell8", 0);
+        row("-99 gals", "@cell0 -99 #Return 18 #Return 85 #Return", "0=-99 6=18 7=85", "cell8", 0);
         // The box comes at 25; "1" is lost on it and Return answers it; the
         // next cell left raises it again.
-        row("the range message", "@cell135 25 #Return 1 #Return 7 #Return #Return", "135=25 136=7",
-            "cell138", 2);
+        row("range", "@cell135 25 #Return 1 #Return 7 #Return #Return", "135=25 136=7", "cell138",
+            2);
     }
     void keysTypedAhead()
     {

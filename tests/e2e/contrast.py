@@ -79,18 +79,6 @@ def xdo(*args):
                           timeout=10).stdout
 
 
-def windows(pid):
-    """The program's visible windows: their name and x, y, width, height."""
-    found = []
-    for window in xdo("search", "--onlyvisible", "--pid", str(pid), "").split():
-        shell = dict(line.split("=") for line in
-                     xdo("getwindowgeometry", "--shell", window).split())
-        if shell:
-            found.append((xdo("getwindowname", window).strip(),
-                          [int(shell[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")]))
-    return found
-
-
 def until(what, found, seconds=60):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -120,12 +108,16 @@ def measure(shot, origin, scale, twips):
     return field, max(seen, key=lambda p: ratio(p, field))
 
 
-def window_scale(pid, twips_width, named=None):
-    """Where a window of that width in twips stands on the screen, and its
-    pixels per twip; None until it shows."""
-    for name, (x, y, w, h) in windows(pid):
-        if (named is None or name.startswith(named)) and abs(w * 15 - twips_width) < 300:
-            return (x, y, h), w / twips_width
+def window_scale(pid, twips_width, named=""):
+    """Where a visible window of that width in twips stands on the screen, and
+    its pixels per twip; None until it shows."""
+    for window in xdo("search", "--onlyvisible", "--pid", str(pid), "").split():
+        shell = dict(line.split("=") for line in
+                     xdo("getwindowgeometry", "--shell", window).split())
+        if (shell and xdo("getwindowname", window).startswith(named)
+                and abs(int(shell["WIDTH"]) * 15 - twips_width) < 300):
+            width = int(shell["WIDTH"])
+            return (int(shell["X"]), int(shell["Y"]), int(shell["HEIGHT"])), width / twips_width
     return None
 
 

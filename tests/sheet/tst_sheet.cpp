@@ -139,39 +139,26 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<NumberFormat>("format");
         QTest::addColumn<QString>("shown");
-        const auto row = [](const char *typed, NumberFormat format, const char *shown) {
-            const QByteArray tag = QByteArray(typed).replace('\t', "\\t").replace('\n', "\\n");
-            QTest::addRow("%s as %s", tag.constData(), shown)
-                << QString::fromLatin1(typed) << format << QString::fromLatin1(shown);
+        // A format, then each typed text followed by what it shows.
+        const auto rows = [](NumberFormat format, std::initializer_list<const char *> pairs) {
+            for (auto typed = pairs.begin(); typed != pairs.end(); typed += 2) {
+                const QByteArray tag = QByteArray(*typed).replace('\t', "\\t").replace('\n', "\\n");
+                QTest::addRow("%s as %s", tag.constData(), typed[1])
+                    << QString::fromLatin1(*typed) << format << QString::fromLatin1(typed[1]);
+            }
         };
         using enum NumberFormat;
-        row("", TwoDecimals, "0.00");
-        row("4.567", TwoDecimals, "4.57");
-        row("123.5", TwoDecimals, "123.50");
-        row("", OneDecimal, "0.0");
-        row("87.26", OneDecimal, "87.3");
-        row("-3.04", OneDecimal, "-3.0");
-        row("", TwoDecimalsNoLeadingZero, ".00");
-        row("0.456", TwoDecimalsNoLeadingZero, ".46");
-        row("2.456", TwoDecimalsNoLeadingZero, "2.46");
-        row("0.999", TwoDecimalsNoLeadingZero, "1.00");
-        row("0.004", TwoDecimalsNoLeadingZero, ".00");
-        row("0.125", TwoDecimals, "0.13");
-        row("-0.125", TwoDecimals, "-0.13");
-        row("0.25", OneDecimal, "0.3");
-        row("-0.25", OneDecimal, "-0.3");
-        row("-0.004", TwoDecimals, "0.00");
-        row("-0.04", OneDecimal, "0.0");
-        row("-0.001", TwoDecimalsNoLeadingZero, ".00");
-        row(" 1 2 . 5 ", TwoDecimals, "12.50");
-        row("\t-\n9 9", OneDecimal, "-99.0");
-        row("1 e 2", TwoDecimals, "100.00");
-        row("1.50x", TwoDecimals, "1.50");
-        row("1.5 laps", OneDecimal, "1.5");
-        row("x1", TwoDecimals, "0.00");
-        row("12,5", OneDecimal, "12.0");
-        row("1.2.3", OneDecimal, "1.2");
-        row("--1", OneDecimal, "0.0");
+        rows(TwoDecimals,
+             {"",       "0.00",   "4.567",  "4.57", "123.5",     "123.50", "0.125", "0.13", //
+              "-0.125", "-0.13",  "-0.004", "0.00", " 1 2 . 5 ", "12.50",                   //
+              "1 e 2",  "100.00", "1.50x",  "1.50", "x1",        "0.00"});
+        rows(OneDecimal,
+             {"",      "0.0",  "87.26", "87.3", "-3.04",    "-3.0",  "0.25",     "0.3", //
+              "-0.25", "-0.3", "-0.04", "0.0",  "\t-\n9 9", "-99.0", "1.5 laps", "1.5", //
+              "12,5",  "12.0", "1.2.3", "1.2",  "--1",      "0.0"});
+        rows(TwoDecimalsNoLeadingZero,
+             {"", ".00", "0.456", ".46", "2.456", "2.46", "0.999", "1.00", //
+              "0.004", ".00", "-0.001", ".00"});
     }
     void numberRules()
     {
