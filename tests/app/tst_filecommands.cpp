@@ -52,6 +52,10 @@ QStringList entries(const QStringList &folders)
 
 // In a row's answers: Enter pressed on the real question box.
 constexpr int EnterOnTheBox = -1;
+// The answers as the tables hold them.
+constexpr int Yes = int(Answer::Yes);
+constexpr int No = int(Answer::No);
+constexpr int Cancel = int(Answer::Cancel);
 
 // Presses Enter once a question box has the keyboard, as the crew would
 // without reading it. A box that never gets the keyboard, or that Enter
@@ -114,13 +118,11 @@ private slots:
         QTest::addColumn<bool>("leaves");
         for (const bool exit : {false, true}) {
             const char *command = exit ? "Exit" : "New";
-            QTest::addRow("%s, No", command) << exit << int(Answer::No) << "" << true;
-            QTest::addRow("%s, Cancel", command) << exit << int(Answer::Cancel) << "" << false;
-            QTest::addRow("%s, Yes, dialog cancelled", command)
-                << exit << int(Answer::Yes) << "" << false;
-            QTest::addRow("%s, Yes, saved", command) << exit << int(Answer::Yes) << "kept" << true;
-            QTest::addRow("%s, Yes, save fails", command)
-                << exit << int(Answer::Yes) << "2003" << false;
+            QTest::addRow("%s, No", command) << exit << No << "" << true;
+            QTest::addRow("%s, Cancel", command) << exit << Cancel << "" << false;
+            QTest::addRow("%s, Yes, dialog cancelled", command) << exit << Yes << "" << false;
+            QTest::addRow("%s, Yes, saved", command) << exit << Yes << "kept" << true;
+            QTest::addRow("%s, Yes, save fails", command) << exit << Yes << "2003" << false;
         }
     }
     void newAndExit()
@@ -177,28 +179,25 @@ private slots:
         QTest::addColumn<QString>("choice");     // in Save As after Yes; empty: cancelled
         QTest::addColumn<bool>("asked");         // by the last Open
         QTest::addColumn<bool>("opened");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
-        const int cancel = int(Answer::Cancel);
         const auto row = [](const char *tag, const char *steps, const QList<int> &answers,
                             const char *choice, bool asked, bool opened) {
             QTest::newRow(tag) << steps << answers << choice << asked << opened;
         };
         row("nothing typed since saved", "", {}, "", false, true);
-        row("a cell typed, No", "cell", {no}, "", true, true);
-        row("a cell typed, Cancel", "cell", {cancel}, "", true, false);
-        row("a cell typed, Yes, saved", "cell", {yes}, "kept", true, true);
-        row("a cell typed, Yes, Save As cancelled", "cell", {yes}, "", true, false);
-        row("the comment typed", "comment", {cancel}, "", true, false);
+        row("a cell typed, No", "cell", {No}, "", true, true);
+        row("a cell typed, Cancel", "cell", {Cancel}, "", true, false);
+        row("a cell typed, Yes, saved", "cell", {Yes}, "kept", true, true);
+        row("a cell typed, Yes, Save As cancelled", "cell", {Yes}, "", true, false);
+        row("the comment typed", "comment", {Cancel}, "", true, false);
         row("typed, then saved", "cell saveAs:kept", {}, "", false, true);
-        row("typed, the save failed", "cell saveAs:2003", {cancel}, "", true, false);
-        row("typed, then New", "cell new", {no}, "", false, true);
+        row("typed, the save failed", "cell saveAs:2003", {Cancel}, "", true, false);
+        row("typed, then New", "cell new", {No}, "", false, true);
         row("typed, then restored", "cell restore", {}, "", false, true);
-        row("typed, then opened", "cell open:start.lqr", {no}, "", false, true);
+        row("typed, then opened", "cell open:start.lqr", {No}, "", false, true);
         // Results the file held differently (or not at all) are worked out
         // on opening; that is not typing.
         row("opened without its results", "open:bare", {}, "", false, true);
-        row("typed, a bad file refused", "cell open:2003", {no, cancel}, "", true, false);
+        row("typed, a bad file refused", "cell open:2003", {No, Cancel}, "", true, false);
     }
     void openOverTypedWork()
     {
@@ -264,18 +263,16 @@ private slots:
         QTest::addColumn<QString>("change"); // by another program, between Open and two Saves
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<int>("asked");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
         QTest::newRow("unchanged") << false << "" << QList<int>{} << 0;
-        QTest::newRow("saved by another program, No") << false << "saved" << QList{no, no} << 2;
-        QTest::newRow("saved by another program, Yes") << false << "saved" << QList{yes} << 1;
-        QTest::newRow("only its size") << false << "size" << QList{no, no} << 2;
-        QTest::newRow("only its time") << false << "time" << QList{no, no} << 2;
-        QTest::newRow("only the file behind the name") << false << "renamed" << QList{no, no} << 2;
+        QTest::newRow("saved by another program, No") << false << "saved" << QList{No, No} << 2;
+        QTest::newRow("saved by another program, Yes") << false << "saved" << QList{Yes} << 1;
+        QTest::newRow("only its size") << false << "size" << QList{No, No} << 2;
+        QTest::newRow("only its time") << false << "time" << QList{No, No} << 2;
+        QTest::newRow("only the file behind the name") << false << "renamed" << QList{No, No} << 2;
         QTest::newRow("removed") << false << "removed" << QList<int>{} << 0;
         QTest::newRow("opened, unchanged") << true << "" << QList<int>{} << 0;
         QTest::newRow("opened, then saved by another program")
-            << true << "saved" << QList{no, no} << 2;
+            << true << "saved" << QList{No, No} << 2;
     }
     void saveOverChangedFile()
     {
@@ -552,17 +549,15 @@ private slots:
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<bool>("asked"); // before replacing the file
         QTest::addColumn<bool>("replaced");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
-        QTest::newRow("Save, No") << "save" << QList{no} << true << false;
-        QTest::newRow("Save, Yes, Save") << "save save" << QList{yes} << true << true;
+        QTest::newRow("Save, No") << "save" << QList{No} << true << false;
+        QTest::newRow("Save, Yes, Save") << "save save" << QList{Yes} << true << true;
         QTest::newRow("Save, Enter") << "save" << QList{EnterOnTheBox} << true << false;
         QTest::newRow("Save As another name of it")
-            << "saveAs:2003/same" << QList{no} << true << false;
+            << "saveAs:2003/same" << QList{No} << true << false;
         QTest::newRow("Save As another file, Save")
             << "saveAs:other save" << QList<int>{} << false << false;
         QTest::newRow("New, Save As the same file")
-            << "new saveAs:cut" << QList{no} << false << true;
+            << "new saveAs:cut" << QList{No} << false << true;
     }
     void openedCut()
     {
