@@ -32,6 +32,12 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // Every name in the folders, dangling links included, as full paths.
 QStringList entries(const QStringList &folders)
 {
@@ -46,6 +52,10 @@ QStringList entries(const QStringList &folders)
 
 // In a row's answers: Enter pressed on the real question box.
 constexpr int EnterOnTheBox = -1;
+// The answers as the tables hold them.
+constexpr int Yes = int(Answer::Yes);
+constexpr int No = int(Answer::No);
+constexpr int Cancel = int(Answer::Cancel);
 
 // Presses Enter once a question box has the keyboard, as the crew would
 // without reading it. A box that never gets the keyboard, or that Enter
@@ -108,13 +118,11 @@ private slots:
         QTest::addColumn<bool>("leaves");
         for (const bool exit : {false, true}) {
             const char *command = exit ? "Exit" : "New";
-            QTest::addRow("%s, No", command) << exit << int(Answer::No) << "" << true;
-            QTest::addRow("%s, Cancel", command) << exit << int(Answer::Cancel) << "" << false;
-            QTest::addRow("%s, Yes, dialog cancelled", command)
-                << exit << int(Answer::Yes) << "" << false;
-            QTest::addRow("%s, Yes, saved", command) << exit << int(Answer::Yes) << "kept" << true;
-            QTest::addRow("%s, Yes, save fails", command)
-                << exit << int(Answer::Yes) << "2003" << false;
+            QTest::addRow("%s, No", command) << exit << No << "" << true;
+            QTest::addRow("%s, Cancel", command) << exit << Cancel << "" << false;
+            QTest::addRow("%s, Yes, dialog cancelled", command) << exit << Yes << "" << false;
+            QTest::addRow("%s, Yes, saved", command) << exit << Yes << "kept" << true;
+            QTest::addRow("%s, Yes, save fails", command) << exit << Yes << "2003" << false;
         }
     }
     void newAndExit()
@@ -158,7 +166,6 @@ private slots:
                  "Bad FileThis is not a Quorvel file and can not be used.");
         QCOMPARE(document_->comment() + caption_.toStdString(), "changedQuorvel  [ START.LQR ]");
         commands_->open();
-        QCOMPARE(desktop_->dialogs.value(2).title, "Open a File");
         QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
     }
 
@@ -172,28 +179,25 @@ private slots:
         QTest::addColumn<QString>("choice");     // in Save As after Yes; empty: cancelled
         QTest::addColumn<bool>("asked");         // by the last Open
         QTest::addColumn<bool>("opened");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
-        const int cancel = int(Answer::Cancel);
         const auto row = [](const char *tag, const char *steps, const QList<int> &answers,
                             const char *choice, bool asked, bool opened) {
             QTest::newRow(tag) << steps << answers << choice << asked << opened;
         };
         row("nothing typed since saved", "", {}, "", false, true);
-        row("a cell typed, No", "cell", {no}, "", true, true);
-        row("a cell typed, Cancel", "cell", {cancel}, "", true, false);
-        row("a cell typed, Yes, saved", "cell", {yes}, "kept", true, true);
-        row("a cell typed, Yes, Save As cancelled", "cell", {yes}, "", true, false);
-        row("the comment typed", "comment", {cancel}, "", true, false);
+        row("a cell typed, No", "cell", {No}, "", true, true);
+        row("a cell typed, Cancel", "cell", {Cancel}, "", true, false);
+        row("a cell typed, Yes, saved", "cell", {Yes}, "kept", true, true);
+        row("a cell typed, Yes, Save As cancelled", "cell", {Yes}, "", true, false);
+        row("the comment typed", "comment", {Cancel}, "", true, false);
         row("typed, then saved", "cell saveAs:kept", {}, "", false, true);
-        row("typed, the save failed", "cell saveAs:2003", {cancel}, "", true, false);
-        row("typed, then New", "cell new", {no}, "", false, true);
+        row("typed, the save failed", "cell saveAs:2003", {Cancel}, "", true, false);
+        row("typed, then New", "cell new", {No}, "", false, true);
         row("typed, then restored", "cell restore", {}, "", false, true);
-        row("typed, then opened", "cell open:start.lqr", {no}, "", false, true);
+        row("typed, then opened", "cell open:start.lqr", {No}, "", false, true);
         // Results the file held differently (or not at all) are worked out
         // on opening; that is not typing.
         row("opened without its results", "open:bare", {}, "", false, true);
-        row("typed, a bad file refused", "cell open:2003", {no, cancel}, "", true, false);
+        row("typed, a bad file refused", "cell open:2003", {No, Cancel}, "", true, false);
     }
     void openOverTypedWork()
     {
@@ -202,8 +206,7 @@ private slots:
         QFETCH(QString, choice);
         QFETCH(bool, asked);
         QFETCH(bool, opened);
-        for (const int answer : answers)
-            desktop_->answers << Answer(answer);
+        answerWith(answers);
         RaceSheet &sheet = document_->sheet();
         for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
             desktop_->fileChoices = {data(step.section(':', 1))};
@@ -211,10 +214,8 @@ private slots:
                 RaceFileContents race;
                 for (const auto &[cell, text] : test::WorkedExampleEntries)
                     race.cells[std::size_t(cell)] = text;
-                QFile bare(data("bare"));
-                const std::string bytes = SerializeRaceFile(race);
-                QVERIFY(bare.open(QIODevice::WriteOnly) &&
-                        bare.write(bytes.data(), qint64(bytes.size())) > 0);
+                QVERIFY(
+                    writeFile(data("bare"), QByteArray::fromStdString(SerializeRaceFile(race))));
             }
             if (step == "cell")
                 sheet.setText(SideCell::TankCapacity, "44");
@@ -238,17 +239,11 @@ private slots:
                                                            : std::optional(data(choice)));
         commands_->open();
 
-        const QStringList questions = [&] {
-            QStringList texts;
-            for (qsizetype i = questionsBefore; i < desktop_->questions.size(); ++i)
-                texts << desktop_->questions[i].title + ": " + desktop_->questions[i].text;
-            return texts;
-        }();
-        QCOMPARE(questions, asked ? QStringList{"Save Inputs: Save these specs to a file before "
-                                                "opening another race?  (If you say No, you "
-                                                "must re-enter these specs by hand to recreate "
-                                                "them.)"}
-                                  : QStringList{});
+        QCOMPARE(desktop_->questions.size() - questionsBefore, qsizetype(asked));
+        if (asked)
+            QCOMPARE(desktop_->questions.last().title + ": " + desktop_->questions.last().text,
+                     "Save Inputs: Save these specs to a file before opening another race?  (If "
+                     "you say No, you must re-enter these specs by hand to recreate them.)");
         // The Open dialog comes only once the typed race is saved or given up.
         QCOMPARE(desktop_->dialogs.size() > dialogsBefore &&
                      desktop_->dialogs.last().title == "Open a File",
@@ -268,18 +263,16 @@ private slots:
         QTest::addColumn<QString>("change"); // by another program, between Open and two Saves
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<int>("asked");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
         QTest::newRow("unchanged") << false << "" << QList<int>{} << 0;
-        QTest::newRow("saved by another program, No") << false << "saved" << QList{no, no} << 2;
-        QTest::newRow("saved by another program, Yes") << false << "saved" << QList{yes} << 1;
-        QTest::newRow("only its size") << false << "size" << QList{no, no} << 2;
-        QTest::newRow("only its time") << false << "time" << QList{no, no} << 2;
-        QTest::newRow("only the file behind the name") << false << "renamed" << QList{no, no} << 2;
+        QTest::newRow("saved by another program, No") << false << "saved" << QList{No, No} << 2;
+        QTest::newRow("saved by another program, Yes") << false << "saved" << QList{Yes} << 1;
+        QTest::newRow("only its size") << false << "size" << QList{No, No} << 2;
+        QTest::newRow("only its time") << false << "time" << QList{No, No} << 2;
+        QTest::newRow("only the file behind the name") << false << "renamed" << QList{No, No} << 2;
         QTest::newRow("removed") << false << "removed" << QList<int>{} << 0;
         QTest::newRow("opened, unchanged") << true << "" << QList<int>{} << 0;
         QTest::newRow("opened, then saved by another program")
-            << true << "saved" << QList{no, no} << 2;
+            << true << "saved" << QList{No, No} << 2;
     }
     void saveOverChangedFile()
     {
@@ -317,8 +310,7 @@ private slots:
         }
 
         document_->setComment("ours");
-        for (const int answer : answers)
-            desktop_->answers << Answer(answer);
+        answerWith(answers);
         const bool kept = asked > 1;
         QCOMPARE(commands_->save(), !kept);
         QCOMPARE(commands_->save(), !kept);
@@ -387,10 +379,8 @@ private slots:
             chosen == "*" ? qEnvironmentVariable("QUORVEL_FOREIGN_RACE") : data(chosen);
         if (path.isEmpty())
             QSKIP("no other user's file to try");
-        QFile race(data("race"));
-        QVERIFY(race.open(QIODevice::WriteOnly) && race.write("as it was\r\n") > 0);
-        race.close();
-        QVERIFY(::chmod(QFile::encodeName(race.fileName()), mode_t(mode)) == 0);
+        QVERIFY(writeFile(data("race"), "as it was\r\n"));
+        QVERIFY(::chmod(QFile::encodeName(data("race")), mode_t(mode)) == 0);
         // Link targets as written: relative to the link's own folder.
         for (const QString &link : links) {
             const QStringList hard = link.split(':');
@@ -404,7 +394,8 @@ private slots:
         const int modeBefore = modeOf(path);
         const bool fileThere = QFileInfo(path).isFile();
         // Nothing else comes or goes in the folders concerned: no temporary file is left.
-        const QStringList folders = {QFileInfo(race).path(), data("2003"), QFileInfo(path).path()};
+        const QStringList folders = {QFileInfo(data("race")).path(), data("2003"),
+                                     QFileInfo(path).path()};
         QStringList expected = entries(folders);
         if (reason.isEmpty())
             for (const QString &name : alsoSaved + QStringList{chosen})
@@ -503,9 +494,7 @@ private slots:
         };
         for (int call = 1;; ++call) {
             QFile::remove(log);
-            QFile file(data("race"));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
-            file.close();
+            QVERIFY(writeFile(data("race"), old));
             const QString told = run({data("race"), "new"}, call);
             const QStringList calls = QString(readAll(log)).split('\n', Qt::SkipEmptyParts);
             if (calls.size() < call) {
@@ -560,17 +549,15 @@ private slots:
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<bool>("asked"); // before replacing the file
         QTest::addColumn<bool>("replaced");
-        const int yes = int(Answer::Yes);
-        const int no = int(Answer::No);
-        QTest::newRow("Save, No") << "save" << QList{no} << true << false;
-        QTest::newRow("Save, Yes, Save") << "save save" << QList{yes} << true << true;
+        QTest::newRow("Save, No") << "save" << QList{No} << true << false;
+        QTest::newRow("Save, Yes, Save") << "save save" << QList{Yes} << true << true;
         QTest::newRow("Save, Enter") << "save" << QList{EnterOnTheBox} << true << false;
         QTest::newRow("Save As another name of it")
-            << "saveAs:2003/same" << QList{no} << true << false;
+            << "saveAs:2003/same" << QList{No} << true << false;
         QTest::newRow("Save As another file, Save")
             << "saveAs:other save" << QList<int>{} << false << false;
         QTest::newRow("New, Save As the same file")
-            << "new saveAs:cut" << QList{no} << false << true;
+            << "new saveAs:cut" << QList{No} << false << true;
     }
     void openedCut()
     {
@@ -580,9 +567,7 @@ private slots:
         QFETCH(bool, replaced);
         QByteArray race = "DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n";
         race += QByteArray(CellCount, '\n') + "-9999\r\n";
-        QFile cut(data("cut"));
-        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(race) == race.size());
-        cut.close();
+        QVERIFY(writeFile(data("cut"), race));
         QVERIFY(::link(QFile::encodeName(data("cut")), QFile::encodeName(data("2003/same"))) == 0);
         desktop_->fileChoices = {data("cut")};
         commands_->open();
@@ -591,17 +576,7 @@ private slots:
         QVERIFY(
             desktop_->messages[0].text.contains(data("cut") + "\nare longer than Quorvel keeps"));
 
-        for (const int answer : answers) {
-            if (answer != EnterOnTheBox) {
-                desktop_->answers << Answer(answer);
-                continue;
-            }
-            desktop_->askWith = [](QWidget *parent, const QString &text, const QString &title,
-                                   Answer preferred) {
-                PressEnterOnQuestion();
-                return QtDesktop().askYesNo(parent, text, title, preferred);
-            };
-        }
+        answerWith(answers);
         for (const QString &step : steps.split(' ')) {
             const QString name = step.section(':', 1);
             desktop_->fileChoices = {data(name)};
@@ -662,6 +637,22 @@ private slots:
     }
 
 private:
+    // The crew's answers to the questions to come, in order.
+    void answerWith(const QList<int> &answers)
+    {
+        for (const int answer : answers) {
+            if (answer != EnterOnTheBox) {
+                desktop_->answers << Answer(answer);
+                continue;
+            }
+            desktop_->askWith = [](QWidget *parent, const QString &text, const QString &title,
+                                   Answer preferred) {
+                PressEnterOnQuestion();
+                return QtDesktop().askYesNo(parent, text, title, preferred);
+            };
+        }
+    }
+
     [[nodiscard]] QString data(const QString &name) const
     {
         return folder_->filePath("lqrfiles/" + name);

@@ -44,14 +44,11 @@ void log(const char *name)
     const char *file = std::getenv("QUORVEL_CALL_LOG");
     if (!file)
         return;
-    using Open = int (*)(const char *, int, ...);
-    const int fd = real<Open>("open")(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return;
-    using Write = ssize_t (*)(int, const void *, size_t);
-    real<Write>("write")(fd, name, std::strlen(name));
-    real<Write>("write")(fd, "\n", 1);
-    ::close(fd);
+    // Called inside a counted call: its own file calls are neither counted nor failed.
+    if (std::FILE *out = std::fopen(file, "ae")) {
+        std::fprintf(out, "%s\n", name);
+        std::fclose(out);
+    }
 }
 
 // Whether the call goes ahead: false with errno set where it is to fail.
