@@ -2,8 +2,8 @@
 
 #include "Desktop.h"
 
+#include <QFuture>
 #include <QList>
-#include <QPromise>
 #include <QString>
 #include <QStringList>
 
@@ -54,9 +54,8 @@ public:
                   Answer preferred) override
     {
         questions.append({text, title, preferred});
-        if (askWith)
-            return askWith(parent, text, title, preferred);
-        return !answers.isEmpty() && answers.takeFirst() == Answer::Yes;
+        return askWith ? askWith(parent, text, title, preferred)
+                       : !answers.isEmpty() && answers.takeFirst() == Answer::Yes;
     }
 
     std::optional<QString> chooseFileToOpen(QWidget *, const FileDialog &dialog) override
@@ -88,13 +87,7 @@ public:
 
     QFuture<bool> startProgram(const QString &program, const QStringList &arguments) override
     {
-        if (startWith)
-            return startWith(program, arguments);
-        QPromise<bool> failed;
-        failed.start();
-        failed.addResult(false);
-        failed.finish();
-        return failed.future();
+        return startWith ? startWith(program, arguments) : QtFuture::makeReadyFuture(false);
     }
 
     void setBusyPointer(bool) override {}

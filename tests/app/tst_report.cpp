@@ -20,13 +20,6 @@ static const QString HelpText = "the help of the focused cell";
 
 static const QString Support = QStringLiteral(QUORVEL_TEST_SUPPORT);
 
-static bool pageShows(const QString &pdf, QSize window, const QString &text)
-{
-    const double proportions = double(window.width()) / window.height();
-    return QProcess::execute(Support + "/page-shows.sh",
-                             {pdf, text, QString::number(proportions)}) == 0;
-}
-
 // No job of the print system's is still waiting or printing.
 static bool queueDone()
 {
@@ -133,7 +126,10 @@ private slots:
         if (told != "^$")
             return;
         QTRY_VERIFY_WITH_TIMEOUT(queueDone(), 30000);
-        QVERIFY(pageShows(spooled, client()->size(), onScreen));
+        const double proportions = double(client()->width()) / client()->height();
+        QCOMPARE(QProcess::execute(Support + "/page-shows.sh",
+                                   {spooled, onScreen, QString::number(proportions)}),
+                 0);
         QProcess info;
         info.start("pdfinfo", {spooled});
         QVERIFY(info.waitForFinished());
@@ -248,8 +244,8 @@ private slots:
         QTest::addColumn<bool>("found");
         // The desktop's own choice before any editor that is there, even one
         // that takes 3 s to show the manual.
-        QTest::newRow("shows after 3 s") << "xdg-open=0@3 gnome-text-editor=0 gedit=0 mousepad=0"
-                                         << QString("xdg-open") << true;
+        QTest::newRow("shows after 3 s")
+            << "xdg-open=0@3 gnome-text-editor=0 gedit=0 mousepad=0" << QString("xdg-open") << true;
         QTest::newRow("fails after 3 s")
             << "xdg-open=4@3 gedit=0" << QString("xdg-open gedit") << true;
         QTest::newRow("none") << "xdg-open=3@3 mousepad=1" << QString("xdg-open mousepad") << false;
