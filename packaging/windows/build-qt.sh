@@ -205,14 +205,15 @@ if [ ! -f "$wintab/wintab.h" ] || [ -f "$wintab/wine-wintab.h" ]; then
 fi
 touch "$qt_source/.quorvel-prepared"
 
-# Without Direct2D, Qt 6.4's Gui leaves out its DirectWrite font engine, yet
-# the Windows print engine calls that engine whenever DirectWrite is on, and
-# Qt6PrintSupport.dll does not link. The print engine is given Gui's own
-# condition; it then prints text through GDI fonts, as before DirectWrite.
-print_engine=$qt_source/src/printsupport/platform/windows/qprintengine_win.cpp
-if grep -q '^#if QT_CONFIG(directwrite)$' "$print_engine"; then
-    sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' "$print_engine"
-fi
+# Without Direct2D, Qt 6.4's Gui leaves out its DirectWrite font engine and
+# font database, yet the Windows print engine and platform plugin use them
+# whenever DirectWrite is on, and neither links. Both are given Gui's own
+# condition; they then use the GDI fonts, as before DirectWrite.
+for file in printsupport/platform/windows/qprintengine_win.cpp \
+    plugins/platforms/windows/qwindowsintegration.cpp; do
+    sed -i 's/^#if QT_CONFIG(\(directwrite3\?\))$/#if QT_CONFIG(\1) \&\& QT_CONFIG(direct2d)/' \
+        "$qt_source/src/$file"
+done
 
 # Qt remembers its toolchain file and hands it on to the programs built with
 # it, so the cache keeps its own copy, and the cache stays usable wherever
