@@ -113,5 +113,6 @@ windows:
 test-windows: windows
 	$(call install-missing,$(RUN_PACKAGES))
 	$(configure)
-	cmake --build $(BUILD_DIR) --target quorvel-calc
-	packaging/windows/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)/bin/quorvel-calc
+	cmake --build $(BUILD_DIR) --target quorvel-calc worked_example_keys
+	packaging/windows/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)/bin/quorvel-calc \
+	    $(BUILD_DIR)/tests/e2e/worked_example_keys
