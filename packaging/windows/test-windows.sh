@@ -108,18 +108,23 @@ shots=${QUORVEL_WINDOWS_SHOTS:-}
 [ -z "$shots" ] || mkdir -p "$shots"
 shot() { [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true; }
 xdo() { timeout 10 xdotool "$@" 2>/dev/null; }
-# until_ok WHAT COMMAND...: polls for two minutes (Wine starts slowly); false
+# until_ok WHAT COMMAND...: polls for a minute (Wine starts slowly); false
 # when it never came.
 until_ok() {
     local _
-    for _ in $(seq 1200); do "${@:2}" && return 0; sleep 0.1; done
+    for _ in $(seq 600); do "${@:2}" && return 0; sleep 0.1; done
     fail "waited in vain for $1"
     shot "failure-$(echo "$1" | tr -c 'a-zA-Z0-9\n' -)"
     return 1
 }
 # focus_is TITLE: the keyboard is in a window with this title (a pattern).
 focus_is() { [[ "$(xdo getwindowfocus getwindowname)" == $1 ]]; }
-menu() { until_ok "the main window" focus_is 'Quorvel *' && xdo key alt "$@"; }
+# Under Wine the keyboard does not come back to the main window by itself
+# when a native dialog closes: it is given back as the crew's click would.
+menu() {
+    xdo search --name '^Quorvel ' windowactivate --sync
+    until_ok "the main window" focus_is 'Quorvel *' && xdo key alt "$@"
+}
 answer() { until_ok "'$1'" focus_is "$1" && xdo key "${@:2}"; }
 enter() { xdo type --delay 20 -- "$1" && xdo key Return; }
 
@@ -151,12 +156,13 @@ window_check() {
     else
         mkdir -p "$data/2003"
         shot save-dialog
-        enter '2003\RACE1.DAT'
+        # The dialog offers the race's name: typed over, not into.
+        xdo key ctrl+a && enter '2003\RACE1.DAT'
         local race=$data/2003/RACE1.DAT caption='Quorvel  [ 2003\RACE1.DAT ]'
         until_ok "the saved race" test -s "$race"
         sleep 1
         shot window-saved
-        xdo getwindowfocus getwindowname >"$work/caption"
+        xdo search --name '^Quorvel ' getwindowname >"$work/caption"
         [ "$(cat "$work/caption")" = "$caption" ] ||
             fail "the caption after Save As reads '$(cat "$work/caption")', not '$caption'"
         # Cell N is line N + 4 of the race file.
