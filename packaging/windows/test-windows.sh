@@ -157,7 +157,7 @@ window_check() {
         mkdir -p "$data/2003"
         shot save-dialog
         # The dialog offers the race's name: typed over, not into.
-        xdo key ctrl+a && enter '2003\RACE1.DAT'
+        xdo key End shift+Home && enter '2003\RACE1.DAT'
         local race=$data/2003/RACE1.DAT caption='Quorvel  [ 2003\RACE1.DAT ]'
         until_ok "the saved race" test -s "$race"
         sleep 1
