@@ -161,6 +161,9 @@ private slots:
         answerWith(answers);
         QFETCH(QString, steps);
         take(steps);
+        // A file below the data folder is named with its folder.
+        if (steps.endsWith("race1.dat"))
+            QCOMPARE(caption_, "Quorvel  [ 2003/RACE1.DAT ]");
         const auto typed = [this] {
             return document_->comment() + document_->sheet().text(SideCell::TankCapacity);
         };
