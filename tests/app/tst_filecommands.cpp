@@ -181,7 +181,8 @@ private slots:
         else
             QCOMPARE(commands_->exit() == FileCommands::ExitDecision::End, left);
 
-        QTEST(desktop_->questions.size() > questionsBefore, "asked");
+        QFETCH(bool, asked);
+        QCOMPARE(desktop_->questions.size() - questionsBefore, qsizetype(asked));
         const QString question =
             command == "New"    ? " before blanking out these inputs?  (If you say No, you must "
                                   "re-enter these specs by hand to recreate them.)"
@@ -189,7 +190,7 @@ private slots:
                                   "re-enter these specs by hand to recreate them.)"
                                 : ".  (If you say No, you must re-enter them by hand to recreate "
                                   "them?";
-        if (desktop_->questions.size() > questionsBefore)
+        if (asked)
             QCOMPARE(desktop_->questions.last().title + ": " + desktop_->questions.last().text,
                      "Save Inputs: Save these specs to a file" + question);
         // The Open dialog comes only once the typed race is saved or given up.
