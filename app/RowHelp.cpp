@@ -1,6 +1,5 @@
 #include "RowHelp.h"
 
-#include "SystemFiles.h"
 #include "TextFields.h"
 
 #include <QFile>

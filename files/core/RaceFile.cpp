@@ -1,12 +1,18 @@
 #include "RaceFile.h"
 
-#include "SystemFiles.h"
 #include "TextFields.h"
 
 #include <algorithm>
 
 namespace quorvel {
 namespace {
+
+// Line breaks of any kind as a line feed.
+QByteArray lineFeedsOnly(std::string_view text)
+{
+    QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    return bytes.replace("\r\n", "\n").replace('\r', '\n');
+}
 
 // How a cell text is written on its line: cell texts the field rule would
 // split or strip (a comma, a leading blank or double quote) are quoted; a
@@ -39,14 +45,15 @@ std::string cellFileText(std::string_view text)
 // comment.
 std::string commentFileText(std::string_view comment)
 {
-    // Framed by line ends, so that every line is found between two.
-    const std::string end(LineEnd), marker = end + std::string(CommentEndMarker) + end;
-    std::string text = end + NormaliseLineBreaks(comment) + end;
-    for (std::size_t at = text.find(marker); at != std::string::npos;
-         at = text.find(marker, at + 1))
-        text.insert(at + marker.size() - end.size(), " ");
-    return text.substr(end.size(), text.size() - 2 * end.size());
+    const QByteArray marker(CommentEndMarker.data(), CommentEndMarker.size());
+    QByteArrayList lines = lineFeedsOnly(comment).split('\n');
+    for (QByteArray &line : lines) {
+        if (line == marker)
+            line += ' ';
+    }
+    return lines.join("\r\n").toStdString();
 }
+
 } // namespace
 
 RaceFileReadResult ParseRaceFile(FieldReader &reader)
@@ -118,19 +125,7 @@ RaceFileReadResult ReadRaceFile(const QString &path)
 
 std::string NormaliseLineBreaks(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            result += LineEnd;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            result.push_back(c);
-        }
-    }
-    return result;
+    return lineFeedsOnly(text).replace("\n", "\r\n").toStdString();
 }
 
 std::string SerializeRaceFile(const RaceFileContents &contents)

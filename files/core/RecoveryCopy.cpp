@@ -2,7 +2,6 @@
 
 #include "CellNumber.h"
 #include "RaceDocument.h"
-#include "SystemFiles.h"
 #include "TextFields.h"
 
 namespace quorvel {

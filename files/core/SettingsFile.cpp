@@ -1,7 +1,5 @@
 #include "SettingsFile.h"
 
-#include "SystemFiles.h"
-
 namespace quorvel {
 
 CarriedSettings ParseSettings(FieldReader &reader)

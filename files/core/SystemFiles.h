@@ -12,12 +12,6 @@ namespace quorvel {
 // system. Each system has its own source file; nothing else in the program
 // calls the system directly.
 
-// Opens file for reading if it is a regular file. Anything else (a FIFO, a
-// device, a folder) is refused at once, without blocking: opening a FIFO
-// waits for a writer, and a device such as /dev/zero never ends. Returns why
-// it could not be opened; empty when it is open.
-[[nodiscard]] QString OpenRegularFile(QFile &file);
-
 // What a save must know of the file it replaces.
 struct FileLook
 {

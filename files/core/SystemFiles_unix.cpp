@@ -32,27 +32,6 @@ std::optional<struct stat> lookAt(const QString &path)
 
 } // namespace
 
-QString OpenRegularFile(QFile &file)
-{
-    // Looked at before it is opened, since opening some devices already does
-    // something; looked at again once open, in case it was swapped meanwhile.
-    std::optional<struct stat> info = lookAt(file.fileName());
-    if (!info)
-        return systemWord(errno);
-    if (!S_ISREG(info->st_mode))
-        return notRegular(info->st_mode);
-    const int handle = ::open(QFile::encodeName(file.fileName()).constData(),
-                              O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (handle < 0)
-        return systemWord(errno);
-    if (::fstat(handle, &*info) != 0 || !S_ISREG(info->st_mode)) {
-        ::close(handle);
-        return notRegular(info->st_mode);
-    }
-    file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    return {};
-}
-
 FileLook LookAt(const QString &path)
 {
     FileLook look;

@@ -9,16 +9,6 @@ namespace quorvel {
 // Windows has no FIFOs or devices among a crew's files, no other owner to
 // keep, and QFileInfo says all there is to say of a file.
 
-QString OpenRegularFile(QFile &file)
-{
-    const QFileInfo info(file.fileName());
-    if (!info.exists())
-        return QStringLiteral("No such file or directory");
-    if (!info.isFile())
-        return QStringLiteral("Not a regular file");
-    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
-}
-
 FileLook LookAt(const QString &path)
 {
     const QFileInfo info(path);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringDecoder>
 
@@ -22,6 +23,15 @@ bool isLineEnd(int c)
 }
 
 } // namespace
+
+QString OpenRegularFile(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        return info.isDir() ? QStringLiteral("Is a directory")
+                            : QStringLiteral("Not a regular file");
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+}
 
 bool IsValidUtf8(std::string_view bytes)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QIODevice>
+#include <QFile>
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +53,12 @@ private:
     qsizetype at_ = 0;
     bool cutText_ = false;
 };
+
+// Opens file for reading if it is a regular file. Anything else (a FIFO, a
+// device, a folder) is refused without being opened: opening a FIFO waits
+// for a writer, and a device such as /dev/zero never ends. Returns why it
+// could not be opened; empty when it is open.
+[[nodiscard]] QString OpenRegularFile(QFile &file);
 
 // Whether bytes are UTF-8 as the standard has it: no overlong forms, no
 // surrogates, nothing beyond U+10FFFF, no character cut short.
