@@ -81,45 +81,28 @@ int FieldReader::take()
     return c;
 }
 
-bool FieldReader::atLineEnd()
+void FieldReader::passLine(int stop)
 {
-    return isLineEnd(peek());
+    for (int c = take(); c >= 0 && c != stop; c = take()) {
+        if (c == '\r' && peek() == '\n')
+            take();
+        if (isLineEnd(c))
+            return;
+    }
 }
 
-void FieldReader::takeLineEnd()
+std::string FieldReader::readText(std::size_t limit, int stop)
 {
-    if (take() == '\r' && peek() == '\n')
-        take();
-}
-
-std::string FieldReader::readField(std::size_t limit)
-{
-    while (isFieldBlank(peek()))
-        take();
-    const bool quoted = peek() == '"';
-    if (quoted)
-        take();
     std::string raw;
     bool cut = false;
-    // A cut text may end inside a character: room for the rest of it.
-    for (int c = peek(); c >= 0 && !isLineEnd(c) && c != (quoted ? '"' : ','); c = peek()) {
+    for (int c = peek(); c >= 0 && !isLineEnd(c) && c != stop; c = peek()) {
+        take();
+        // A cut text may end inside a character: room for the rest of it.
         if (raw.size() < limit + 3)
-            raw.push_back(static_cast<char>(take()));
+            raw.push_back(static_cast<char>(c));
         else
-            cut = take() >= 0;
+            cut = true;
     }
-    // On past the comma or line end that closes the field.
-    while (!atEnd() && !atLineEnd() && peek() != ',')
-        take();
-    if (atLineEnd())
-        takeLineEnd();
-    else
-        take();
-    return decodeWithin(raw, cut, limit);
-}
-
-std::string FieldReader::decodeWithin(const std::string &raw, bool cut, std::size_t limit)
-{
     // A decoder that keeps its state leaves a cut character out, not taking
     // it for a fault; the start of an initial byte order mark is kept.
     using Flag = QStringConverter::Flag;
@@ -131,6 +114,18 @@ std::string FieldReader::decodeWithin(const std::string &raw, bool cut, std::siz
         decoded = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
     std::string text = decoded.toStdString();
     cutText_ = CutWithin(text, limit) || cut || cutText_;
+    return text;
+}
+
+std::string FieldReader::readField(std::size_t limit)
+{
+    while (isFieldBlank(peek()))
+        take();
+    const bool quoted = peek() == '"';
+    if (quoted)
+        take();
+    std::string text = readText(limit, quoted ? '"' : ',');
+    passLine(',');
     return text;
 }
 
@@ -150,17 +145,9 @@ std::optional<std::string> FieldReader::readLine(std::size_t limit)
 {
     if (atEnd())
         return std::nullopt;
-    std::string raw;
-    bool cut = false;
-    while (!atEnd() && !atLineEnd()) {
-        if (raw.size() < limit + 3)
-            raw.push_back(static_cast<char>(take()));
-        else
-            cut = take() >= 0;
-    }
-    if (atLineEnd())
-        takeLineEnd();
-    return decodeWithin(raw, cut, limit);
+    std::string text = readText(limit, -1);
+    passLine(-1);
+    return text;
 }
 
 std::string FieldReader::readBytes(std::size_t count)
@@ -174,19 +161,16 @@ std::string FieldReader::readBytes(std::size_t count)
 void FieldReader::skipNumbers(int count)
 {
     for (int number = 0; number < count; ++number) {
-        while (isFieldBlank(peek()) || atLineEnd())
+        while (isFieldBlank(peek()) || isLineEnd(peek()))
             take();
-        while (!atEnd() && peek() != ',' && !isFieldBlank(peek()) && !atLineEnd())
+        while (peek() >= 0 && peek() != ',' && !isFieldBlank(peek()) && !isLineEnd(peek()))
             take();
         while (isFieldBlank(peek()))
             take();
         if (peek() == ',')
             take();
     }
-    while (!atEnd() && !atLineEnd())
-        take();
-    if (atLineEnd())
-        takeLineEnd();
+    passLine(-1);
 }
 
 } // namespace quorvel

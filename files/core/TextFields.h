@@ -44,9 +44,11 @@ public:
 private:
     int peek();
     int take();
-    bool atLineEnd();
-    void takeLineEnd();
-    std::string decodeWithin(const std::string &raw, bool cut, std::size_t limit);
+    // Passes over the rest of the line and its end, or only up to and past
+    // stop where that comes first.
+    void passLine(int stop);
+    // The text up to stop or the line end, decoded, within limit.
+    std::string readText(std::size_t limit, int stop);
 
     QIODevice *device_ = nullptr;
     QByteArray part_;
