@@ -193,7 +193,7 @@ void ClearStrayTemporaryFiles(const QString &folder)
     for (const QFileInfo &file : files) {
         const QRegularExpressionMatch match = TemporaryName.match(file.fileName());
         if (match.hasMatch() && file.lastModified() < staleBefore &&
-            startsLikeOurs(file, match.captured(1)) && !HeldOpen(file.absoluteFilePath()))
+            startsLikeOurs(file, match.captured(1)))
             QFile::remove(file.absoluteFilePath());
     }
 }

@@ -35,10 +35,6 @@ struct FileLook
 // Makes a rename in the folder itself durable.
 void SyncFolder(const QString &folder);
 
-// Whether another program has the file open. Where that cannot be known,
-// nobody is taken to hold it.
-[[nodiscard]] bool HeldOpen(const QString &path);
-
 // Whether two paths lead to one file, hard links included.
 [[nodiscard]] bool SameFile(const QString &one, const QString &other);
 

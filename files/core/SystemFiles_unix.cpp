@@ -75,23 +75,6 @@ void SyncFolder(const QString &folder)
     }
 }
 
-bool HeldOpen(const QString &path)
-{
-    // A write lease is granted only to the one program holding the file.
-    // Where leases are not to be had (another file system, another owner)
-    // nobody is known to hold it.
-    const int handle =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (handle < 0)
-        return true;
-    const bool leased = ::fcntl(handle, F_SETLEASE, F_WRLCK) == 0;
-    const bool busy = !leased && (errno == EAGAIN || errno == EBUSY);
-    if (leased)
-        ::fcntl(handle, F_SETLEASE, F_UNLCK);
-    ::close(handle);
-    return busy;
-}
-
 bool SameFile(const QString &one, const QString &other)
 {
     const std::optional<struct stat> a = lookAt(one), b = lookAt(other);

@@ -31,11 +31,6 @@ QString SyncToDisk(QFileDevice &file)
 
 void SyncFolder(const QString &) {}
 
-bool HeldOpen(const QString &)
-{
-    return false;
-}
-
 bool SameFile(const QString &one, const QString &other)
 {
     const QString canonical = QFileInfo(one).canonicalFilePath();
