@@ -95,7 +95,7 @@ private slots:
     {
         folder_ = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(folder_->path()).mkpath("lqrfiles/2003"));
-        document_ = std::make_unique<RaceDocument>(folder_->path().toStdString());
+        document_ = std::make_unique<RaceDocument>(folder_->path());
         desktop_ = std::make_unique<ScriptedDesktop>();
         commands_ = std::make_unique<FileCommands>(*document_, *desktop_, nullptr);
         connect(commands_.get(), &FileCommands::captionChanged, this,
@@ -398,8 +398,8 @@ private slots:
         const QString told = desktop_->messages[0].text;
         QVERIFY2(told.contains(path) && told.contains(reason), qPrintable(told));
         QCOMPARE(told.contains("The file that was there is unchanged"), fileThere);
-        QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
-                 data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+        QCOMPARE(document_->currentFile().path() + caption_,
+                 data("start.lqr") + "Quorvel  [ START.LQR ]");
     }
 
     // A fault at each file call of a Save As (once, or from then on), and a
@@ -422,13 +422,12 @@ private slots:
         if (inPlace && geteuid() == 0)
             QSKIP("permission bits do not stop root; this runs again unprivileged");
         const auto race = [](const char *comment) {
-            RaceDocument sheet(std::string{});
+            RaceDocument sheet{QString()};
             sheet.setComment(comment);
             return QByteArray::fromStdString(SerializeRaceFile(sheet.fileContents()));
         };
         const QByteArray old = race("the old race, longer than the new one"), saved = race("new");
-        const QString state = QString::fromStdString(
-            ProgramFolders::besideProgram(folder_->path().toStdString()).recoveryFolder);
+        const QString state = ProgramFolders::besideProgram(folder_->path()).recoveryFolder;
         const QString log = folder_->filePath("calls");
         QStringList whole = entries({data("")}) << data("race");
         whole.sort();

@@ -22,8 +22,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <sstream>
-
 using namespace quorvel;
 
 namespace {
@@ -335,7 +333,7 @@ private slots:
         QByteArray file;
         for (const char *help : {"first", "sec, ond"})
             file += "title\r\n" + QByteArray(help) + "\r\n" + numbers + "\r\n";
-        std::stringbuf source(file.toStdString());
+        FieldReader source(file);
         const HelpTexts texts = ParseHelpTexts(source);
         QCOMPARE(texts[0] + '|' + texts[1] + '|' + texts[2], "first|sec, ond|");
     }
