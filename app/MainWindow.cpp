@@ -52,10 +52,8 @@ QString helpFilePath(const QString &programFolder)
 } // namespace
 
 MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *parent)
-    : QMainWindow(parent), desktop_(desktop),
-      folders_(LocateProgramFolders(QFile::encodeName(programFolder).toStdString(), std::getenv)),
-      runningPrograms_(QFile::decodeName(folders_.recoveryFolder.c_str())), document_(folders_),
-      programFolder_(programFolder)
+    : QMainWindow(parent), desktop_(desktop), folders_(LocateProgramFolders(programFolder)),
+      runningPrograms_(folders_.recoveryFolder), document_(folders_), programFolder_(programFolder)
 {
     setWindowTitle(QStringLiteral("Quorvel - Dunmere"));
     buildMenu();
@@ -71,8 +69,7 @@ MainWindow::MainWindow(const QString &programFolder, Desktop &desktop, QWidget *
 
     // The race survives a crash: kept beside the user's state, offered at
     // the next start.
-    recovery_ = new RecoveryKeeper(document_, desktop_,
-                                   QFile::decodeName(folders_.recoveryFolder.c_str()), this);
+    recovery_ = new RecoveryKeeper(document_, desktop_, folders_.recoveryFolder, this);
     connect(recovery_, &RecoveryKeeper::captionChanged, this, &QWidget::setWindowTitle);
     connect(recovery_, &RecoveryKeeper::sheetReplaced, this, &MainWindow::showReplacedSheet);
     // Every change counts, the cell still being typed included.
@@ -324,7 +321,7 @@ void MainWindow::takeOverFromSplash()
 void MainWindow::runActivationSteps()
 {
     document_.currentFile().refreshDisplayName();
-    setWindowTitle(QString::fromStdString(document_.currentFile().activationCaption()));
+    setWindowTitle(document_.currentFile().activationCaption());
     rowHelp_->reload();
     navigator_->recalculate();
 }

@@ -1,6 +1,5 @@
 #include "RowHelp.h"
 
-#include "RegularFile.h"
 #include "TextFields.h"
 
 #include <QFile>
@@ -8,12 +7,11 @@
 
 namespace quorvel {
 
-HelpTexts ParseHelpTexts(std::streambuf &source)
+HelpTexts ParseHelpTexts(FieldReader &reader)
 {
     // Far beyond any help line: the Help box shows a few hundred characters.
     constexpr std::size_t HelpLineLimit = std::size_t{1} << 20;
     HelpTexts texts;
-    FieldReader reader(source);
     for (QString &text : texts) {
         const std::optional<std::string> title = reader.readLine(HelpLineLimit);
         const std::optional<std::string> help = reader.readLine(HelpLineLimit);
@@ -31,9 +29,9 @@ RowHelp::RowHelp(QString helpFilePath, QLabel *display)
 
 void RowHelp::reload()
 {
-    // Opened by its bytes: the program folder's name need not be UTF-8.
-    RegularFileSource file(QFile::encodeName(path_).toStdString());
-    texts_ = file.problem().empty() ? ParseHelpTexts(file) : HelpTexts{};
+    QFile file(path_);
+    FieldReader reader(file);
+    texts_ = OpenRegularFile(file).isEmpty() ? ParseHelpTexts(reader) : HelpTexts{};
     // The Help box follows an edited file at once, not only at the next cell.
     if (shown_ >= 0)
         show(shown_);

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "TextFields.h"
+
 #include <QString>
 
 #include <array>
-#include <streambuf>
 
 class QLabel;
 
@@ -17,7 +18,7 @@ using HelpTexts = std::array<QString, HelpRecordCount>;
 // itself, then two numbers (not used) separated by a comma, blanks or a line
 // break, after which the rest of the line is skipped. A file that ends early
 // leaves the cells it did not reach without help.
-[[nodiscard]] HelpTexts ParseHelpTexts(std::streambuf &source);
+[[nodiscard]] HelpTexts ParseHelpTexts(FieldReader &reader);
 
 // The help of the focused cell, shown in the Help box. The texts live beside
 // the program so a crew can edit them; they are read again whenever the main

@@ -65,7 +65,7 @@ void PrintSheetTable(std::ostream &out, const RaceDocument &document,
     const RaceSheet &sheet = document.sheet();
     // Raised once more as a whole: in a name that is not all UTF-8 only the
     // ASCII letters were.
-    const QString name = QString::fromStdString(DecodeName(document.currentFile().displayName()));
+    const QString name = document.currentFile().displayName();
     out << "Quorvel race sheet: " << TerminalText(name.toUpper().toStdString()) << "\n\n";
     for (int index = SideCell::TankCapacity; index <= SideCell::AvgCautionLapSec; ++index)
         printSideCell(out, sheet, index);

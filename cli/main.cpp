@@ -106,7 +106,7 @@ class Calculation
 public:
     Calculation(Output output, bool several, StandardOutput &out)
         : output_(output), several_(several), out_(out),
-          start_(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString())
+          start_(QCoreApplication::applicationDirPath())
     {
         // As the window does: the empty sheet is worked out once at start,
         // then each file is read into it.
@@ -120,8 +120,12 @@ public:
         quorvel::RaceDocument document = start_;
         std::error_code noFolder; // the working folder may be gone: read the path as given
         const std::filesystem::path absolute = std::filesystem::absolute(path, noFolder);
-        const auto read = document.readRaceFile(
-            (noFolder ? std::filesystem::path(path) : absolute).lexically_normal());
+        // Qt's file names are text: one that is not UTF-8 leads nowhere.
+        if (!quorvel::IsValidUtf8(path))
+            return fail(path, "cannot open " + shownPath(path) +
+                                  ": the name is not UTF-8; rename the file to read it");
+        const auto read = document.readRaceFile(QString::fromStdString(
+            (noFolder ? std::filesystem::path(path) : absolute).lexically_normal().string()));
         switch (read.status) {
         case quorvel::RaceFileReadStatus::Read:
             break;
@@ -129,7 +133,7 @@ public:
             return fail(path,
                         shownPath(path) + ": This is not a Quorvel file and can not be used.");
         case quorvel::RaceFileReadStatus::CannotOpen:
-            return fail(path, "cannot open " + shownPath(path) + ": " + read.reason);
+            return fail(path, "cannot open " + shownPath(path) + ": " + read.reason.toStdString());
         }
         if (read.cut)
             tell(shownPath(path) +

@@ -3,7 +3,6 @@
 // crash, and a race that was read must survive being saved and opened again
 // with every cell in its place.
 
-#include "ByteSource.h"
 #include "RaceFile.h"
 
 #include <algorithm>
@@ -19,8 +18,8 @@ using namespace quorvel;
 
 RaceFileReadResult Parse(std::string_view bytes)
 {
-    fuzz::ByteSource source(bytes);
-    return ParseRaceFile(source);
+    FieldReader reader(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return ParseRaceFile(reader);
 }
 
 void Require(bool condition, const char *what, int cell = -1)
@@ -33,7 +32,7 @@ void Require(bool condition, const char *what, int cell = -1)
 
 // Written here rather than borrowed from the reader, so a fault there cannot
 // hide itself: well-formed sequences, no overlong forms or surrogates.
-bool IsValidUtf8(std::string_view s)
+bool isWellFormedUtf8(std::string_view s)
 {
     for (std::size_t i = 0; i < s.size();) {
         const auto lead = static_cast<unsigned char>(s[i]);
@@ -83,11 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const RaceFileContents &a = first.contents;
     for (int i = 0; i < CellCount; ++i) {
         const std::string &cell = a.cells[static_cast<std::size_t>(i)];
-        Require(cell.size() <= CellTextLimit && IsValidUtf8(cell),
+        Require(cell.size() <= CellTextLimit && isWellFormedUtf8(cell),
                 "cell text too long or not UTF-8", i);
         Require(cell.find_first_of("\r\n") == std::string::npos, "cell text holds a line break", i);
     }
-    Require(a.comment.size() <= CommentLimit && IsValidUtf8(a.comment),
+    Require(a.comment.size() <= CommentLimit && isWellFormedUtf8(a.comment),
             "comment too long or not UTF-8");
     Require(OnlyCrLfBreaks(a.comment), "comment holds a line break other than CR LF");
 

@@ -1,7 +1,6 @@
 // The settings file is read at every start; a damaged one must never stop
 // the program, and what it gives must survive being written back.
 
-#include "ByteSource.h"
 #include "SettingsFile.h"
 
 #include <algorithm>
@@ -17,8 +16,8 @@ using namespace quorvel;
 
 CarriedSettings Parse(std::string_view bytes)
 {
-    fuzz::ByteSource source(bytes);
-    return ParseSettings(source);
+    FieldReader reader(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return ParseSettings(reader);
 }
 
 void Require(bool condition, const char *what)

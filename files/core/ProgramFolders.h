@@ -1,14 +1,13 @@
 #pragma once
 
-#include <functional>
-#include <string>
-#include <string_view>
+#include <QLatin1StringView>
+#include <QString>
 
 namespace quorvel {
 
 // Marks the program folder of a build tree. The build puts it there and the
 // install step never copies it.
-inline constexpr std::string_view BuildTreeMarker = "quorvel-build-tree";
+inline constexpr QLatin1StringView BuildTreeMarker("quorvel-build-tree");
 
 // Where the program keeps its files. A build tree keeps them beside the
 // program. An installed program never writes into its own folders, whoever
@@ -17,29 +16,26 @@ inline constexpr std::string_view BuildTreeMarker = "quorvel-build-tree";
 // data homes).
 struct ProgramFolders
 {
-    std::string programFolder;   // holds the executable, kvtext/ and help/
-    std::string settingsToRead;  // KVCNFG.DNX as start-up reads it
-    std::string settingsToWrite; // and as Exit writes it
-    std::string dataFolder;      // where the file dialogs start
+    QString programFolder;   // holds the executable, kvtext/ and help/
+    QString settingsToRead;  // KVCNFG.DNX as start-up reads it
+    QString settingsToWrite; // and as Exit writes it
+    QString dataFolder;      // where the file dialogs start
     // Where the running program keeps its recovery copy, and a file written
     // in place its old bytes: the user's state folder, also for a build tree.
-    std::string recoveryFolder;
+    QString recoveryFolder;
 
     // Everything beside the program, as in the build folder; the state
     // folder as the environment says.
-    static ProgramFolders besideProgram(std::string programFolder);
+    static ProgramFolders besideProgram(const QString &programFolder);
 };
 
-// Reads an environment variable; nullptr when it is not set.
-using EnvironmentLookup = std::function<const char *(const char *)>;
-
-// Chooses the folders for this run. Makes nothing on disk. The settings are
-// written beside the program only in a build tree whose settings file can be
-// written, and otherwise to the user's own file; they are read from where
-// they are written, except that until the user's own file exists the program
-// folder's is read, even when it cannot be written.
-[[nodiscard]] ProgramFolders LocateProgramFolders(const std::string &programFolder,
-                                                  const EnvironmentLookup &environment);
+// Chooses the folders for this run from the environment. Makes nothing on
+// disk. The settings are written beside the program only in a build tree
+// whose settings file can be written, and otherwise to the user's own file;
+// they are read from where they are written, except that until the user's
+// own file exists the program folder's is read, even when it cannot be
+// written.
+[[nodiscard]] ProgramFolders LocateProgramFolders(const QString &programFolder);
 
 // The user's own data folder made on first use, with the sample races from
 // beside the program copied in; a data folder beside the program is left

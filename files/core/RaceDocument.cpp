@@ -3,19 +3,18 @@
 #include "RecoveryCopy.h"
 #include "TextFields.h"
 
-#include <QFile>
-
-#include <filesystem>
+#include <QDir>
+#include <QFileInfo>
 
 namespace quorvel {
 
 RaceDocument::RaceDocument(const ProgramFolders &folders)
     : currentFile_(folders.dataFolder), settingsToRead_(folders.settingsToRead),
       settingsToWrite_(folders.settingsToWrite), kept_(workedOut()),
-      keepFolder_(QString::fromStdString(folders.recoveryFolder))
+      keepFolder_(folders.recoveryFolder)
 {}
 
-RaceDocument::RaceDocument(const std::string &programFolder)
+RaceDocument::RaceDocument(const QString &programFolder)
     : RaceDocument(ProgramFolders::besideProgram(programFolder))
 {}
 
@@ -39,7 +38,7 @@ RecalculationOutcome RaceDocument::restore(const RecoveryCopy &copy)
     return recalculate();
 }
 
-RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
+RaceDocument::ReadOutcome RaceDocument::readRaceFile(const QString &path)
 {
     // Looked at before reading: a write that comes between is then taken
     // for a change, never missed.
@@ -47,7 +46,7 @@ RaceDocument::ReadOutcome RaceDocument::readRaceFile(const std::string &path)
     RaceFileReadResult read = ReadRaceFile(path);
     ReadOutcome outcome;
     outcome.status = read.status;
-    outcome.reason = std::move(read.reason);
+    outcome.reason = read.reason;
     outcome.cut = read.cut;
     if (read.status != RaceFileReadStatus::Read)
         return outcome;
@@ -73,12 +72,11 @@ void RaceDocument::takeContents(const RaceFileContents &contents)
         settings_.gasketInput = *contents.gasketInput;
 }
 
-RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const std::string &path)
+RaceDocument::WriteOutcome RaceDocument::writeRaceFile(const QString &path)
 {
     WriteOutcome outcome;
     outcome.result =
-        SaveFile(QFile::decodeName(path.c_str()),
-                 QByteArray::fromStdString(SerializeRaceFile(fileContents())), keepFolder_);
+        SaveFile(path, QByteArray::fromStdString(SerializeRaceFile(fileContents())), keepFolder_);
     if (!outcome.result)
         return outcome;
     // The crew chose to keep the shortened race there.
@@ -128,12 +126,9 @@ bool RaceDocument::fileChangedSince() const
     return fileStamp_ && now && *now != *fileStamp_;
 }
 
-bool RaceDocument::wouldReplaceCutFile(const std::string &path) const
+bool RaceDocument::wouldReplaceCutFile(const QString &path) const
 {
-    if (!cutFile_)
-        return false;
-    std::error_code gone;
-    return path == *cutFile_ || std::filesystem::equivalent(path, *cutFile_, gone);
+    return cutFile_ && (path == *cutFile_ || SameFile(path, *cutFile_));
 }
 
 void RaceDocument::readSettings()
@@ -144,11 +139,9 @@ void RaceDocument::readSettings()
 FileWriteResult RaceDocument::writeSettings() const
 {
     // The user's own settings folder may not be there yet.
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(settingsToWrite_).parent_path(),
-                                        ignored);
-    return SaveFile(QFile::decodeName(settingsToWrite_.c_str()),
-                    QByteArray::fromStdString(SerializeSettings(settings_)), keepFolder_);
+    QDir().mkpath(QFileInfo(settingsToWrite_).path());
+    return SaveFile(settingsToWrite_, QByteArray::fromStdString(SerializeSettings(settings_)),
+                    keepFolder_);
 }
 
 } // namespace quorvel

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "CurrentFile.h"
-#include "FileStamp.h"
 #include "ProgramFolders.h"
 #include "RaceFile.h"
 #include "RaceSheet.h"
 #include "RecalculateSheet.h"
 #include "SaveFile.h"
 #include "SettingsFile.h"
+#include "SystemFiles.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,7 +25,7 @@ class RaceDocument
 public:
     explicit RaceDocument(const ProgramFolders &folders);
     // Everything beside the program.
-    explicit RaceDocument(const std::string &programFolder);
+    explicit RaceDocument(const QString &programFolder);
 
     [[nodiscard]] RaceSheet &sheet() { return sheet_; }
     [[nodiscard]] const RaceSheet &sheet() const { return sheet_; }
@@ -53,7 +53,7 @@ public:
     struct ReadOutcome
     {
         RaceFileReadStatus status = RaceFileReadStatus::NotARaceFile;
-        std::string reason;
+        QString reason;
         RecalculationOutcome recalculation;
         // Texts in the file were longer than the program keeps: the sheet
         // holds their beginnings.
@@ -61,7 +61,7 @@ public:
     };
     // Takes the race from the file, ties the sheet to it and recalculates.
     // A file that is not a race file, or cannot be opened, changes nothing.
-    ReadOutcome readRaceFile(const std::string &path);
+    ReadOutcome readRaceFile(const QString &path);
 
     struct WriteOutcome
     {
@@ -70,7 +70,7 @@ public:
     };
     // Saves the race to the file, ties the sheet to it and recalculates. A
     // failed save changes nothing here, and the file on disk is as it was.
-    WriteOutcome writeRaceFile(const std::string &path);
+    WriteOutcome writeRaceFile(const QString &path);
 
     [[nodiscard]] RaceFileContents fileContents() const;
 
@@ -86,8 +86,8 @@ public:
 
     // Whether writing to path would replace the file the race was opened
     // cut from (until New or another Open) with the shortened race.
-    [[nodiscard]] bool wouldReplaceCutFile(const std::string &path) const;
-    [[nodiscard]] const std::optional<std::string> &openedCutFrom() const { return cutFile_; }
+    [[nodiscard]] bool wouldReplaceCutFile(const QString &path) const;
+    [[nodiscard]] const std::optional<QString> &openedCutFrom() const { return cutFile_; }
 
     // Where the folders say: see LocateProgramFolders.
     void readSettings();
@@ -108,9 +108,9 @@ private:
     std::int16_t inputMode_ = 0;
     CarriedSettings settings_;
     CurrentFile currentFile_;
-    std::optional<std::string> cutFile_;
-    std::string settingsToRead_;
-    std::string settingsToWrite_;
+    std::optional<QString> cutFile_;
+    QString settingsToRead_;
+    QString settingsToWrite_;
     std::string kept_;
     std::optional<FileStamp> fileStamp_;
     // Where a file written in place keeps its old bytes meanwhile.

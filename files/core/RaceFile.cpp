@@ -1,17 +1,66 @@
 #include "RaceFile.h"
 
-#include "RegularFile.h"
 #include "TextFields.h"
 
 #include <algorithm>
 
 namespace quorvel {
+namespace {
 
-RaceFileReadResult ParseRaceFile(std::streambuf &source)
+// Line breaks of any kind as a line feed.
+QByteArray lineFeedsOnly(std::string_view text)
 {
-    FieldReader reader(source);
+    QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    return bytes.replace("\r\n", "\n").replace('\r', '\n');
+}
+
+// How a cell text is written on its line: cell texts the field rule would
+// split or strip (a comma, a leading blank or double quote) are quoted; a
+// text that needs quoting and holds a double quote loses its double quotes,
+// since the format cannot hold them there, so no other cell ever shifts.
+std::string cellFileText(std::string_view text)
+{
+    std::string line(text);
+    // A cell is one line of the file.
+    for (char &c : line) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    const auto needsQuotes = [](std::string_view t) {
+        return !t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '"' ||
+                              t.find(',') != std::string_view::npos);
+    };
+    if (!needsQuotes(line))
+        return line;
+    if (line.find('"') != std::string::npos) {
+        std::erase(line, '"');
+        if (!needsQuotes(line))
+            return line;
+    }
+    return '"' + line + '"';
+}
+
+// A comment line that reads like the end marker would end the comment there
+// on reading and lose the rest; a blank after it keeps it a line of the
+// comment.
+std::string commentFileText(std::string_view comment)
+{
+    const QByteArray marker(CommentEndMarker.data(), CommentEndMarker.size());
+    QByteArrayList lines = lineFeedsOnly(comment).split('\n');
+    for (QByteArray &line : lines) {
+        if (line == marker)
+            line += ' ';
+    }
+    return lines.join("\r\n").toStdString();
+}
+
+} // namespace
+
+RaceFileReadResult ParseRaceFile(FieldReader &reader)
+{
     RaceFileReadResult result;
-    if (reader.readRawField(RaceFileMagic.size() + 1).bytes != RaceFileMagic) {
+    // Only bytes that are the magic decode to it.
+    if (reader.readField(RaceFileMagic.size()) != RaceFileMagic || reader.cutText()) {
         result.status = RaceFileReadStatus::NotARaceFile;
         return result;
     }
@@ -43,7 +92,8 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
         full = contents.comment.size() + breakBefore.size() + line->size() > CommentLimit;
         if (contents.comment.size() + breakBefore.size() <= CommentLimit) {
             contents.comment += breakBefore;
-            AppendWithin(contents.comment, *line, CommentLimit);
+            contents.comment += *line;
+            CutWithin(contents.comment, CommentLimit);
         }
         firstLine = false;
     }
@@ -53,81 +103,29 @@ RaceFileReadResult ParseRaceFile(std::streambuf &source)
     return result;
 }
 
-RaceFileReadResult ReadRaceFile(const std::string &path)
+RaceFileReadResult ReadRaceFile(const QString &path)
 {
-    RegularFileSource file(path);
+    QFile file(path);
     RaceFileReadResult result;
-    if (file.problem().empty())
-        result = ParseRaceFile(file);
+    QString problem = OpenRegularFile(file);
+    if (problem.isEmpty()) {
+        FieldReader reader(file);
+        result = ParseRaceFile(reader);
+        if (file.error() != QFileDevice::NoError)
+            problem = file.errorString();
+    }
     // A file that cannot be opened, or fails part way, gives nothing.
-    if (!file.problem().empty()) {
+    if (!problem.isEmpty()) {
         result = {};
         result.status = RaceFileReadStatus::CannotOpen;
-        result.reason = file.problem();
+        result.reason = problem;
     }
     return result;
-}
-
-std::string CellFileText(std::string_view text)
-{
-    std::string line(text);
-    // A cell is one line of the file.
-    for (char &c : line) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    const auto needsQuotes = [](std::string_view t) {
-        return !t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '"' ||
-                              t.find(',') != std::string_view::npos);
-    };
-    if (!needsQuotes(line))
-        return line;
-    if (line.find('"') != std::string::npos) {
-        std::erase(line, '"');
-        if (!needsQuotes(line))
-            return line;
-    }
-    return '"' + line + '"';
 }
 
 std::string NormaliseLineBreaks(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            result += LineEnd;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            result.push_back(c);
-        }
-    }
-    return result;
-}
-
-std::string CommentFileText(std::string_view comment)
-{
-    // A comment line that reads like the end marker would end the comment
-    // there on reading and lose the rest; a blank after it keeps it a line
-    // of the comment.
-    const std::string lines = NormaliseLineBreaks(comment);
-    std::string text;
-    text.reserve(lines.size() + 8);
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = lines.find(LineEnd, start);
-        const std::string_view line =
-            std::string_view(lines).substr(start, end == std::string::npos ? end : end - start);
-        text += line;
-        if (line == CommentEndMarker)
-            text += ' ';
-        if (end == std::string::npos)
-            return text;
-        text += LineEnd;
-        start = end + LineEnd.size();
-    }
+    return lineFeedsOnly(text).replace("\n", "\r\n").toStdString();
 }
 
 std::string SerializeRaceFile(const RaceFileContents &contents)
@@ -139,10 +137,10 @@ std::string SerializeRaceFile(const RaceFileContents &contents)
     bytes += IntegerLine(contents.inputMode.value_or(0));
     bytes += IntegerLine(contents.unitSystem.value_or(0));
     for (const std::string &cell : contents.cells) {
-        bytes += CellFileText(cell);
+        bytes += cellFileText(cell);
         bytes += LineEnd;
     }
-    bytes += CommentFileText(contents.comment);
+    bytes += commentFileText(contents.comment);
     bytes += LineEnd;
     bytes += CommentEndMarker;
     bytes += LineEnd;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "RaceSheet.h"
+#include "TextFields.h"
+
+#include <QString>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -49,27 +51,21 @@ struct RaceFileReadResult
     // A cell text or the comment was longer than the program keeps: the
     // contents hold their beginnings only.
     bool cut = false;
-    std::string reason; // why it could not be opened
+    QString reason; // why it could not be opened
 };
 
 // Reads a race file. A file that ends early is not an error: cells it no
 // longer reaches are empty, the comment is what was there.
-RaceFileReadResult ParseRaceFile(std::streambuf &source);
-RaceFileReadResult ReadRaceFile(const std::string &path);
+RaceFileReadResult ParseRaceFile(FieldReader &reader);
+RaceFileReadResult ReadRaceFile(const QString &path);
 
 // The file's bytes: CR LF line ends, UTF-8. Cell texts the field rule would
 // split or strip (a comma, a leading blank or double quote) are quoted; a
 // text that needs quoting and holds a double quote loses its double quotes,
-// since the format cannot hold them there, so no other cell ever shifts.
+// since the format cannot hold them there, so no other cell ever shifts. A
+// comment line that reads like the end marker gets a blank after it, so
+// that nothing after it is lost.
 std::string SerializeRaceFile(const RaceFileContents &contents);
-
-// How a cell text is written on its line.
-std::string CellFileText(std::string_view text);
-
-// How the comment is written: line breaks of any kind as CR LF, and a line
-// that reads like the end marker with a blank after it, so that nothing
-// after it is lost.
-std::string CommentFileText(std::string_view comment);
 
 // Comment line breaks of any kind become CR LF.
 std::string NormaliseLineBreaks(std::string_view text);

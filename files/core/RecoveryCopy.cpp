@@ -2,7 +2,6 @@
 
 #include "CellNumber.h"
 #include "RaceDocument.h"
-#include "RegularFile.h"
 #include "TextFields.h"
 
 namespace quorvel {
@@ -44,17 +43,18 @@ std::string SerializeRecoveryCopy(const RecoveryCopy &copy)
         bytes += IntegerLine(reserved);
     bytes += IntegerLine(static_cast<std::int16_t>(static_cast<int>(copy.caption) |
                                                    (copy.openedCutFrom ? OpenedCut : 0)));
-    if (copy.openedCutFrom)
-        bytes += std::to_string(copy.openedCutFrom->size()) + std::string(LineEnd) +
-                 *copy.openedCutFrom + std::string(LineEnd);
-    bytes += copy.currentFile;
+    if (copy.openedCutFrom) {
+        const std::string cut = copy.openedCutFrom->toStdString();
+        bytes += std::to_string(cut.size()) + std::string(LineEnd) + cut + std::string(LineEnd);
+    }
+    bytes += copy.currentFile.toStdString();
     bytes += LineEnd;
     return bytes;
 }
 
-std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
+std::optional<RecoveryCopy> ParseRecoveryCopy(FieldReader &reader)
 {
-    RaceFileReadResult race = ParseRaceFile(source);
+    RaceFileReadResult race = ParseRaceFile(reader);
     if (race.status != RaceFileReadStatus::Read)
         return std::nullopt;
     RecoveryCopy copy;
@@ -62,7 +62,6 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
     copy.settings.unitSystem = copy.race.unitSystem.value_or(0);
     copy.settings.gasketInput = copy.race.gasketInput.value_or(0);
     // The race reader stops right after GasketInput; the rest is ours.
-    FieldReader reader(source);
     for (std::int16_t &reserved : copy.settings.reservedSettings)
         reserved = reader.readIntegerField().value_or(0);
     const int caption = reader.readIntegerField().value_or(0);
@@ -72,32 +71,30 @@ std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source)
         const double length = CellNumber(reader.readField(32));
         if (!(length > 0 && length <= double(PathLimit)))
             return std::nullopt;
-        std::string cut(static_cast<std::size_t>(length), '\0');
-        const auto size = static_cast<std::streamsize>(cut.size());
+        const std::string cut = reader.readBytes(static_cast<std::size_t>(length));
         // The path's own line end follows it.
-        if (source.sgetn(cut.data(), size) != size || !reader.readLine(0))
+        if (cut.size() != static_cast<std::size_t>(length) || !reader.readLine(0))
             return std::nullopt;
-        copy.openedCutFrom = std::move(cut);
+        copy.openedCutFrom = QString::fromStdString(cut);
     }
-    std::string &path = copy.currentFile;
-    for (int c = source.sbumpc(); c != std::char_traits<char>::eof() && path.size() < PathLimit;
-         c = source.sbumpc())
-        path.push_back(static_cast<char>(c));
+    std::string path = reader.readBytes(PathLimit);
     if (path.ends_with(LineEnd))
         path.resize(path.size() - LineEnd.size());
-    if (path.empty())
-        path = UntitledFile;
+    // A name an older version kept that is not UTF-8 leads nowhere now.
+    copy.currentFile =
+        path.empty() || !IsValidUtf8(path) ? QString(UntitledFile) : QString::fromStdString(path);
     return copy;
 }
 
-std::optional<RecoveryCopy> ReadRecoveryCopy(const std::string &path)
+std::optional<RecoveryCopy> ReadRecoveryCopy(const QString &path)
 {
-    RegularFileSource file(path);
-    if (!file.problem().empty())
+    QFile file(path);
+    if (!OpenRegularFile(file).isEmpty())
         return std::nullopt;
-    std::optional<RecoveryCopy> copy = ParseRecoveryCopy(file);
+    FieldReader reader(file);
+    std::optional<RecoveryCopy> copy = ParseRecoveryCopy(reader);
     // A copy that cannot be read to its end is of no use.
-    return file.problem().empty() ? copy : std::nullopt;
+    return file.error() == QFileDevice::NoError ? copy : std::nullopt;
 }
 
 } // namespace quorvel

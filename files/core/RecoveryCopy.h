@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <streambuf>
 #include <string>
 
 namespace quorvel {
@@ -20,13 +19,13 @@ struct RecoveryCopy
     RaceFileContents race; // as Save would write it
     CarriedSettings settings;
     // The race file the sheet belonged to, or "Untitled".
-    std::string currentFile;
+    QString currentFile;
     // Which of its two captions the window showed: the one set after a
     // file was read or written, or the one of New and every activation.
     enum class Caption : std::int16_t { Activation = 0, File = 1 };
     Caption caption = Caption::Activation;
     // The file the race was opened cut from, which Save still asks about.
-    std::optional<std::string> openedCutFrom;
+    std::optional<QString> openedCutFrom;
 };
 
 // Whether the copy holds something the crew typed or opened: a sheet tied to
@@ -41,11 +40,11 @@ struct RecoveryCopy
 // race file leaves out after its end marker: GasketInput on the line the race
 // reader takes it from, the three reserved settings, the caption shown (plus
 // 2 where the race was opened cut; then the length of that file's path and
-// the path), then the current file's path as the rest of the file, so any
-// byte of a path survives.
+// the path), then the current file's path as the rest of the file, so that
+// a path holding line breaks survives too.
 std::string SerializeRecoveryCopy(const RecoveryCopy &copy);
 // nullopt when the bytes are not a copy the program could have written.
-std::optional<RecoveryCopy> ParseRecoveryCopy(std::streambuf &source);
-std::optional<RecoveryCopy> ReadRecoveryCopy(const std::string &path);
+std::optional<RecoveryCopy> ParseRecoveryCopy(FieldReader &reader);
+std::optional<RecoveryCopy> ReadRecoveryCopy(const QString &path);
 
 } // namespace quorvel

@@ -39,7 +39,8 @@ QStringList RestoreInterruptedSaves(const QString &keepFolder);
 
 // Removes the temporary files a crash left in folder: QSaveFile's
 // "name.XXXXXX" beside a race, a recovery copy or the settings, holding the
-// start of such a file, unchanged for a while and open in no program.
+// start of such a file and unchanged for a while. A save still writes its
+// file at once; one stalled that long only fails, and says so.
 void ClearStrayTemporaryFiles(const QString &folder);
 
 } // namespace quorvel

@@ -1,13 +1,9 @@
 #include "SettingsFile.h"
 
-#include "RegularFile.h"
-#include "TextFields.h"
-
 namespace quorvel {
 
-CarriedSettings ParseSettings(std::streambuf &source)
+CarriedSettings ParseSettings(FieldReader &reader)
 {
-    FieldReader reader(source);
     CarriedSettings settings;
     const auto read = [&reader](std::int16_t &value) {
         if (const auto number = reader.readIntegerField())
@@ -20,14 +16,15 @@ CarriedSettings ParseSettings(std::streambuf &source)
     return settings;
 }
 
-CarriedSettings ReadSettingsFile(const std::string &path)
+CarriedSettings ReadSettingsFile(const QString &path)
 {
-    RegularFileSource file(path);
-    if (!file.problem().empty())
+    QFile file(path);
+    if (!OpenRegularFile(file).isEmpty())
         return {};
-    const CarriedSettings settings = ParseSettings(file);
+    FieldReader reader(file);
+    const CarriedSettings settings = ParseSettings(reader);
     // A file that cannot be read to its end counts as a missing one.
-    return file.problem().empty() ? settings : CarriedSettings{};
+    return file.error() == QFileDevice::NoError ? settings : CarriedSettings{};
 }
 
 std::string SerializeSettings(const CarriedSettings &settings)

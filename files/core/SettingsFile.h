@@ -1,13 +1,16 @@
 #pragma once
 
+#include "TextFields.h"
+
+#include <QString>
+
 #include <array>
 #include <cstdint>
-#include <streambuf>
 #include <string>
 
 namespace quorvel {
 
-inline constexpr std::string_view SettingsFileName = "KVCNFG.DNX";
+inline constexpr QLatin1StringView SettingsFileName("KVCNFG.DNX");
 
 // The integers kept from one run to the next. Only UnitSystem reaches
 // anything else (race files carry it); the rest are stored and given back.
@@ -23,8 +26,8 @@ struct CarriedSettings
 // Five integer fields in order; a short, missing or unreadable file leaves
 // the values it does not reach at 0, and so does a number beyond 16 bits. A
 // file that is not a regular file is not read at all.
-CarriedSettings ParseSettings(std::streambuf &source);
-CarriedSettings ReadSettingsFile(const std::string &path);
+CarriedSettings ParseSettings(FieldReader &reader);
+CarriedSettings ReadSettingsFile(const QString &path);
 
 std::string SerializeSettings(const CarriedSettings &settings);
 

@@ -2,66 +2,53 @@
 
 #include "CellNumber.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringDecoder>
 
 namespace quorvel {
 namespace {
 
-constexpr int EndOfFile = std::char_traits<char>::eof();
-
 bool isFieldBlank(int c)
 {
     return c == ' ' || c == '\t';
 }
 
+bool isLineEnd(int c)
+{
+    return c == '\r' || c == '\n';
+}
+
 } // namespace
+
+QString OpenRegularFile(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        return info.isDir() ? QStringLiteral("Is a directory")
+                            : QStringLiteral("Not a regular file");
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+}
 
 bool IsValidUtf8(std::string_view bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    [[maybe_unused]] const QString decoded =
-        utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    [[maybe_unused]] const QString decoded = utf8(QByteArrayView(bytes));
     return !utf8.hasError();
 }
 
-std::string DecodeFileText(std::string_view bytes)
+bool CutWithin(std::string &text, std::size_t limit)
 {
-    // Latin-1 is what older tools wrote.
-    if (IsValidUtf8(bytes))
-        return std::string(bytes);
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
-}
-
-void DropIncompleteUtf8Tail(std::string &bytes)
-{
-    // Look back over at most the three bytes a character can still need.
-    for (std::size_t back = 1; back <= std::min<std::size_t>(MaxUtf8Tail, bytes.size()); ++back) {
-        const std::size_t at = bytes.size() - back;
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if ((byte & 0xC0) == 0x80)
-            continue; // a continuation byte: the lead lies further back
-        const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        if (needed > back)
-            bytes.resize(at);
-        return;
-    }
-}
-
-void AppendWithin(std::string &text, std::string_view part, std::size_t limit)
-{
-    const std::size_t room = limit - std::min(limit, text.size());
-    std::size_t take = std::min(room, part.size());
+    if (text.size() <= limit)
+        return false;
     // Back off to the start of a character.
-    if (take < part.size()) {
-        while (take > 0 && (static_cast<unsigned char>(part[take]) & 0xC0) == 0x80)
-            --take;
-    }
-    text.append(part.substr(0, take));
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+        --limit;
+    text.resize(limit);
+    return true;
 }
 
 std::optional<std::int16_t> ToInteger16(double value)
@@ -75,97 +62,70 @@ std::optional<std::int16_t> ToInteger16(double value)
 
 std::string IntegerLine(std::int16_t value)
 {
-    std::string line = value < 0 ? "" : " ";
-    line += std::to_string(value);
-    line += ' ';
-    line += LineEnd;
-    return line;
+    return (value < 0 ? "" : " ") + std::to_string(value) + ' ' + std::string(LineEnd);
 }
 
-int FieldReader::peek() const
+int FieldReader::peek()
 {
-    return source_.sgetc();
+    if (at_ == part_.size() && device_) {
+        part_ = device_->read(64 * 1024);
+        at_ = 0;
+    }
+    return at_ < part_.size() ? static_cast<unsigned char>(part_[at_]) : -1;
 }
 
 int FieldReader::take()
 {
-    return source_.sbumpc();
-}
-
-bool FieldReader::atEnd() const
-{
-    return peek() == EndOfFile;
-}
-
-bool FieldReader::atLineEnd() const
-{
     const int c = peek();
-    return c == '\r' || c == '\n';
+    at_ += c < 0 ? 0 : 1;
+    return c;
 }
 
-void FieldReader::takeLineEnd()
+void FieldReader::passLine(int stop)
 {
-    if (take() == '\r' && peek() == '\n')
-        take();
-}
-
-void FieldReader::finishField()
-{
-    for (;;) {
-        const int c = peek();
-        if (c == EndOfFile)
-            return;
-        if (c == ',') {
+    for (int c = take(); c >= 0 && c != stop; c = take()) {
+        if (c == '\r' && peek() == '\n')
             take();
+        if (isLineEnd(c))
             return;
-        }
-        if (c == '\r' || c == '\n') {
-            takeLineEnd();
-            return;
-        }
-        take();
     }
 }
 
-FieldReader::RawText FieldReader::readRawField(std::size_t limit)
+std::string FieldReader::readText(std::size_t limit, int stop)
 {
-    while (isFieldBlank(peek()))
+    std::string raw;
+    bool cut = false;
+    for (int c = peek(); c >= 0 && !isLineEnd(c) && c != stop; c = peek()) {
         take();
-    RawText raw;
-    const auto keep = [&](int c) {
-        if (raw.bytes.size() < limit)
-            raw.bytes.push_back(static_cast<char>(c));
+        // A cut text may end inside a character: room for the rest of it.
+        if (raw.size() < limit + 3)
+            raw.push_back(static_cast<char>(c));
         else
-            raw.cut = true;
-        take();
-    };
-    if (peek() == '"') {
-        take();
-        for (int c = peek(); c != EndOfFile && c != '"' && c != '\r' && c != '\n'; c = peek())
-            keep(c);
-        if (peek() == '"')
-            take();
-    } else {
-        for (int c = peek(); c != EndOfFile && c != ',' && c != '\r' && c != '\n'; c = peek())
-            keep(c);
+            cut = true;
     }
-    finishField();
-    return raw;
+    // A decoder that keeps its state leaves a cut character out, not taking
+    // it for a fault; the start of an initial byte order mark is kept.
+    using Flag = QStringConverter::Flag;
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        cut ? Flag::ConvertInitialBom : Flag::Stateless | Flag::ConvertInitialBom);
+    QString decoded = utf8(QByteArrayView(raw));
+    // Latin-1 is what older tools wrote.
+    if (utf8.hasError())
+        decoded = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+    std::string text = decoded.toStdString();
+    cutText_ = CutWithin(text, limit) || cut || cutText_;
+    return text;
 }
 
 std::string FieldReader::readField(std::size_t limit)
 {
-    return decodeWithin(readRawField(limit + MaxUtf8Tail), limit);
-}
-
-std::string FieldReader::decodeWithin(RawText raw, std::size_t limit)
-{
-    if (raw.cut)
-        DropIncompleteUtf8Tail(raw.bytes);
-    const std::string decoded = DecodeFileText(raw.bytes);
-    std::string text;
-    AppendWithin(text, decoded, limit);
-    cutText_ = cutText_ || raw.cut || text.size() < decoded.size();
+    while (isFieldBlank(peek()))
+        take();
+    const bool quoted = peek() == '"';
+    if (quoted)
+        take();
+    std::string text = readText(limit, quoted ? '"' : ',');
+    passLine(',');
     return text;
 }
 
@@ -173,11 +133,10 @@ std::optional<std::int16_t> FieldReader::readIntegerField()
 {
     if (atEnd())
         return std::nullopt;
-    // A number needs few characters; a longer field is still read to its end.
-    constexpr std::size_t IntegerFieldLimit = 64;
-    // A number that long is no text of the crew's that could be lost.
+    // A number needs few characters; a longer field is still read to its
+    // end, and is no text of the crew's that could be lost.
     const bool cutBefore = cutText_;
-    const std::optional<std::int16_t> value = ToInteger16(CellNumber(readField(IntegerFieldLimit)));
+    const std::optional<std::int16_t> value = ToInteger16(CellNumber(readField(64)));
     cutText_ = cutBefore;
     return value;
 }
@@ -186,35 +145,32 @@ std::optional<std::string> FieldReader::readLine(std::size_t limit)
 {
     if (atEnd())
         return std::nullopt;
-    RawText raw;
-    while (!atEnd() && !atLineEnd()) {
-        const int c = take();
-        if (raw.bytes.size() < limit + MaxUtf8Tail)
-            raw.bytes.push_back(static_cast<char>(c));
-        else
-            raw.cut = true;
-    }
-    if (atLineEnd())
-        takeLineEnd();
-    return decodeWithin(std::move(raw), limit);
+    std::string text = readText(limit, -1);
+    passLine(-1);
+    return text;
+}
+
+std::string FieldReader::readBytes(std::size_t count)
+{
+    std::string bytes;
+    while (bytes.size() < count && !atEnd())
+        bytes.push_back(static_cast<char>(take()));
+    return bytes;
 }
 
 void FieldReader::skipNumbers(int count)
 {
     for (int number = 0; number < count; ++number) {
-        while (isFieldBlank(peek()) || atLineEnd())
+        while (isFieldBlank(peek()) || isLineEnd(peek()))
             take();
-        while (!atEnd() && peek() != ',' && !isFieldBlank(peek()) && !atLineEnd())
+        while (peek() >= 0 && peek() != ',' && !isFieldBlank(peek()) && !isLineEnd(peek()))
             take();
         while (isFieldBlank(peek()))
             take();
         if (peek() == ',')
             take();
     }
-    while (!atEnd() && !atLineEnd())
-        take();
-    if (atLineEnd())
-        takeLineEnd();
+    passLine(-1);
 }
 
 } // namespace quorvel

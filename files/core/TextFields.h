@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -15,27 +17,24 @@ namespace quorvel {
 // on after the comma or line end that closed it. Lines may end in CR LF, LF or
 // a lone CR. Texts come back as UTF-8: bytes that are not valid UTF-8 are
 // taken as Latin-1, as older files were written. Nothing read grows beyond
-// the limit given, however long the line, so any file can be read safely.
+// the limit given (in bytes of UTF-8, never splitting a character), however
+// long the line, so any file can be read safely.
 class FieldReader
 {
 public:
-    explicit FieldReader(std::streambuf &source) : source_(source) {}
+    // Reads the device as far as asked, a part at a time.
+    explicit FieldReader(QIODevice &device) : device_(&device) {}
+    explicit FieldReader(QByteArray bytes) : part_(std::move(bytes)) {}
 
-    [[nodiscard]] bool atEnd() const;
+    [[nodiscard]] bool atEnd() { return peek() < 0; }
     std::string readField(std::size_t limit);
-    // The field's bytes as they stand in the file, for comparing with a
-    // fixed text before any decoding.
-    struct RawText
-    {
-        std::string bytes;
-        bool cut = false; // longer than the limit
-    };
-    RawText readRawField(std::size_t limit);
     // An integer field; nullopt when the file has ended or the number does
     // not fit 16 bits. A field without a number gives 0.
     std::optional<std::int16_t> readIntegerField();
     // The rest of the current line; nullopt at the end of the file.
     std::optional<std::string> readLine(std::size_t limit);
+    // The next bytes as they stand, at most count of them.
+    std::string readBytes(std::size_t count);
     // Passes over count numbers apart by a comma, blanks or line breaks, then
     // over the rest of the line the last one ends on.
     void skipNumbers(int count);
@@ -43,32 +42,33 @@ public:
     [[nodiscard]] bool cutText() const { return cutText_; }
 
 private:
-    int peek() const;
+    int peek();
     int take();
-    bool atLineEnd() const;
-    void takeLineEnd();
-    // Skips to the next comma or line end and past it.
-    void finishField();
-    std::string decodeWithin(RawText raw, std::size_t limit);
+    // Passes over the rest of the line and its end, or only up to and past
+    // stop where that comes first.
+    void passLine(int stop);
+    // The text up to stop or the line end, decoded, within limit.
+    std::string readText(std::size_t limit, int stop);
 
-    std::streambuf &source_;
+    QIODevice *device_ = nullptr;
+    QByteArray part_;
+    qsizetype at_ = 0;
     bool cutText_ = false;
 };
+
+// Opens file for reading if it is a regular file. Anything else (a FIFO, a
+// device, a folder) is refused without being opened: opening a FIFO waits
+// for a writer, and a device such as /dev/zero never ends. Returns why it
+// could not be opened; empty when it is open.
+[[nodiscard]] QString OpenRegularFile(QFile &file);
 
 // Whether bytes are UTF-8 as the standard has it: no overlong forms, no
 // surrogates, nothing beyond U+10FFFF, no character cut short.
 [[nodiscard]] bool IsValidUtf8(std::string_view bytes);
 
-// Valid UTF-8 as it is; anything else read as Latin-1.
-[[nodiscard]] std::string DecodeFileText(std::string_view bytes);
-
-// A cut text may end inside a character; the part that is there goes.
-inline constexpr std::size_t MaxUtf8Tail = 3;
-void DropIncompleteUtf8Tail(std::string &bytes);
-
-// Appends as much of part as fits within limit bytes, never splitting a
-// UTF-8 character.
-void AppendWithin(std::string &text, std::string_view part, std::size_t limit);
+// Cuts text to at most limit bytes, never splitting a UTF-8 character;
+// whether anything went.
+bool CutWithin(std::string &text, std::size_t limit);
 
 // A 16-bit whole number from a number written as text; halves go to the even
 // neighbour. nullopt when it does not fit.

@@ -2,10 +2,8 @@
 
 #include "Desktop.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
-
-#include <filesystem>
 
 namespace quorvel {
 
@@ -58,12 +56,12 @@ FileCommands::FileCommands(RaceDocument &document, Desktop &desktop, QWidget *wi
 
 QString FileCommands::dataFolder() const
 {
-    return QFile::decodeName(document_.currentFile().dataFolder().c_str());
+    return document_.currentFile().dataFolder();
 }
 
 QString FileCommands::initialFileName() const
 {
-    return QFile::decodeName(document_.currentFile().fileName().c_str());
+    return document_.currentFile().fileName();
 }
 
 bool FileCommands::mayLeaveSheet(const QString &question)
@@ -84,7 +82,7 @@ void FileCommands::newRace()
     if (!mayLeaveSheet(NewQuestion))
         return;
     const RecalculationOutcome outcome = document_.startNew();
-    emit captionChanged(QString::fromStdString(document_.currentFile().activationCaption()));
+    emit captionChanged(document_.currentFile().activationCaption());
     emit sheetReplaced(outcome);
 }
 
@@ -98,14 +96,13 @@ void FileCommands::open()
         window_, {OpenTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return;
-    const RaceDocument::ReadOutcome read =
-        document_.readRaceFile(QFile::encodeName(*path).toStdString());
+    const RaceDocument::ReadOutcome read = document_.readRaceFile(*path);
     if (read.status != RaceFileReadStatus::Read) {
         // A file that cannot be read is as unusable as one that is not a race.
         desktop_.showMessage(window_, BadFileMessage, BadFileTitle);
         return;
     }
-    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
+    emit captionChanged(document_.currentFile().fileCaption());
     emit sheetReplaced(read.recalculation);
     if (read.cut)
         desktop_.showMessage(window_, CutOnOpening.arg(*path), OpenTitle);
@@ -117,35 +114,32 @@ bool FileCommands::saveAs()
         window_, {SaveTitle, dataFolder(), initialFileName(), AllFilesFilter});
     if (!path || path->isEmpty())
         return false;
-    return write(QFile::encodeName(*path).toStdString());
+    return write(*path);
 }
 
 bool FileCommands::save()
 {
     if (document_.currentFile().isUntitled())
         return saveAs();
-    const std::string &path = document_.currentFile().path();
+    const QString &path = document_.currentFile().path();
     // Two programs on one race: the last Save would otherwise win unseen.
     if (document_.fileChangedSince() &&
-        !desktop_.askYesNo(window_, ChangedOnDisk.arg(QFile::decodeName(path.c_str())), SaveTitle,
-                           Desktop::Answer::No))
+        !desktop_.askYesNo(window_, ChangedOnDisk.arg(path), SaveTitle, Desktop::Answer::No))
         return false;
     return write(path);
 }
 
-bool FileCommands::write(const std::string &path)
+bool FileCommands::write(const QString &path)
 {
     if (document_.wouldReplaceCutFile(path) &&
-        !desktop_.askYesNo(window_, CutOnSaving.arg(QFile::decodeName(path.c_str())), SaveTitle,
-                           Desktop::Answer::No))
+        !desktop_.askYesNo(window_, CutOnSaving.arg(path), SaveTitle, Desktop::Answer::No))
         return false;
-    std::error_code unknown;
-    const bool fileThere = std::filesystem::is_regular_file(path, unknown);
+    const bool fileThere = QFileInfo(path).isFile();
     const RaceDocument::WriteOutcome written = document_.writeRaceFile(path);
     if (!written.result) {
         desktop_.showMessage(window_,
                              QStringLiteral("The race could not be saved to\n%1\n\n%2.\n\n%3")
-                                 .arg(QFile::decodeName(path.c_str()), written.result.reason,
+                                 .arg(path, written.result.reason,
                                       !written.result.oldBytesKeptIn.isEmpty()
                                           ? OldRaceKept.arg(written.result.oldBytesKeptIn)
                                       : fileThere ? FileUnchanged
@@ -153,7 +147,7 @@ bool FileCommands::write(const std::string &path)
                              SaveTitle);
         return false;
     }
-    emit captionChanged(QString::fromStdString(document_.currentFile().fileCaption()));
+    emit captionChanged(document_.currentFile().fileCaption());
     emit sheetReplaced(written.recalculation);
     return true;
 }

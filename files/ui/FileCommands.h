@@ -47,7 +47,7 @@ private:
     // Asks whether to save the sheet before it goes: true when the command
     // may go on (No, or Yes and the race was saved).
     bool mayLeaveSheet(const QString &question);
-    bool write(const std::string &path);
+    bool write(const QString &path);
     [[nodiscard]] QString dataFolder() const;
     [[nodiscard]] QString initialFileName() const;
 

@@ -82,8 +82,7 @@ RecoveryCopy RecoveryKeeper::take() const
 {
     RecoveryCopy copy = TakeRecoveryCopy(document_);
     const bool fileCaptionShown =
-        window_ ? window_->windowTitle() ==
-                      QString::fromStdString(document_.currentFile().fileCaption())
+        window_ ? window_->windowTitle() == document_.currentFile().fileCaption()
                 : !document_.currentFile().isUntitled();
     copy.caption =
         fileCaptionShown ? RecoveryCopy::Caption::File : RecoveryCopy::Caption::Activation;
@@ -127,7 +126,7 @@ void RecoveryKeeper::offerLeftCopy()
     for (const QString &file : RestoreInterruptedSaves(folder_))
         desktop_.showMessage(window_, InterruptedSave.arg(file), ProgramName());
     ClearStrayTemporaryFiles(folder_);
-    ClearStrayTemporaryFiles(QFile::decodeName(document_.currentFile().dataFolder().c_str()));
+    ClearStrayTemporaryFiles(document_.currentFile().dataFolder());
     const QFileInfoList copies =
         QDir(folder_).entryInfoList({CopyPattern}, QDir::Files, QDir::Time);
     for (const QFileInfo &file : copies) {
@@ -135,16 +134,15 @@ void RecoveryKeeper::offerLeftCopy()
         const std::unique_ptr<QLockFile> lock = lockFor(path);
         if (path == ownCopy_ || !lock->tryLock(0))
             continue; // a program that is still running keeps it
-        const std::optional<RecoveryCopy> copy =
-            ReadRecoveryCopy(QFile::encodeName(path).toStdString());
+        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(path);
         const bool worthOffering = copy && HoldsRace(*copy);
         if (worthOffering &&
             desktop_.askYesNo(window_, OfferQuestion, ProgramName(), Desktop::Answer::Yes)) {
             const RecalculationOutcome outcome = document_.restore(*copy);
             const CurrentFile &file = document_.currentFile();
-            emit captionChanged(QString::fromStdString(copy->caption == RecoveryCopy::Caption::File
-                                                           ? file.fileCaption()
-                                                           : file.activationCaption()));
+            emit captionChanged(copy->caption == RecoveryCopy::Caption::File
+                                    ? file.fileCaption()
+                                    : file.activationCaption());
             emit sheetReplaced(outcome);
             // Kept in this program's own copy before the old one goes.
             write();

@@ -22,11 +22,10 @@ int main(int argc, char **argv)
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     quorvel::ScriptedDesktop desktop;
-    const auto folders = quorvel::ProgramFolders::besideProgram(arguments.value(1).toStdString());
+    const auto folders = quorvel::ProgramFolders::besideProgram(arguments.value(1));
     quorvel::RaceDocument document(folders);
     if (arguments.value(2) == "--start") {
-        quorvel::RecoveryKeeper keeper(document, desktop,
-                                       QString::fromStdString(folders.recoveryFolder), nullptr);
+        quorvel::RecoveryKeeper keeper(document, desktop, folders.recoveryFolder, nullptr);
         keeper.offerLeftCopy();
     } else {
         document.setComment(arguments.value(3).toStdString());

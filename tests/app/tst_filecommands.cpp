@@ -95,7 +95,7 @@ private slots:
     {
         folder_ = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(folder_->path()).mkpath("lqrfiles/2003"));
-        document_ = std::make_unique<RaceDocument>(folder_->path().toStdString());
+        document_ = std::make_unique<RaceDocument>(folder_->path());
         desktop_ = std::make_unique<ScriptedDesktop>();
         commands_ = std::make_unique<FileCommands>(*document_, *desktop_, nullptr);
         connect(commands_.get(), &FileCommands::captionChanged, this,
@@ -108,150 +108,109 @@ private slots:
         desktop_->dialogs.clear();
     }
 
-    // New and Exit: the crew's answer, and the file chosen in Save As after
-    // Yes; whether the sheet is cleared, or the program ends.
-    void newAndExit_data()
+    // New, Open and Exit over the race on the sheet. New and Exit always ask
+    // first; Open only where the crew typed anything since the race was last
+    // read, written, restored or made new. Yes saves first, to the file chosen
+    // in Save As; the race leaves the sheet, or the program ends, only once it
+    // is saved or given up.
+    void leaveSheet_data()
     {
-        QTest::addColumn<bool>("exit");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("choice"); // empty: Save As cancelled
-        QTest::addColumn<bool>("leaves");
-        for (const bool exit : {false, true}) {
-            const char *command = exit ? "Exit" : "New";
-            QTest::addRow("%s, No", command) << exit << No << "" << true;
-            QTest::addRow("%s, Cancel", command) << exit << Cancel << "" << false;
-            QTest::addRow("%s, Yes, dialog cancelled", command) << exit << Yes << "" << false;
-            QTest::addRow("%s, Yes, saved", command) << exit << Yes << "kept" << true;
-            QTest::addRow("%s, Yes, save fails", command) << exit << Yes << "2003" << false;
-        }
-    }
-    void newAndExit()
-    {
-        QFETCH(bool, exit);
-        QFETCH(int, answer);
-        QFETCH(QString, choice);
-        QFETCH(bool, leaves);
-        desktop_->answers = {Answer(answer)};
-        desktop_->fileChoices = {choice.isEmpty() ? std::nullopt : std::optional(data(choice))};
-        if (exit) {
-            QCOMPARE(commands_->exit() == FileCommands::ExitDecision::End, leaves);
-            QCOMPARE(desktop_->questions.value(0).title + desktop_->questions.value(0).text,
-                     "Save InputsSave these specs to a file.  (If you say No, you must re-enter "
-                     "them by hand to recreate them?");
-            QCOMPARE(QFile::exists(folder_->filePath("KVCNFG.DNX")), leaves);
-            return;
-        }
-        commands_->newRace();
-        QCOMPARE(desktop_->questions.value(0).text,
-                 "Save these specs to a file before blanking out these inputs?  (If you say No, "
-                 "you must re-enter these specs by hand to recreate them.)");
-        QCOMPARE(document_->comment().empty(), leaves);
-        QCOMPARE(caption_, leaves ? "Quorvel - Dunmere   [ UNTITLED ]" : "Quorvel  [ START.LQR ]");
-        // Save on a cleared sheet is Save As from "Untitled"; else no dialog.
-        desktop_->dialogs.clear();
-        commands_->save();
-        QCOMPARE(desktop_->dialogs.value(0).fileName, leaves ? "Untitled" : "");
-    }
-
-    void openRefusesWhatIsNoRace()
-    {
-        QVERIFY(QFile::copy(data("start.lqr"), data("2003/race1.dat")));
-        document_->setComment("changed");
-        // Each Open asks first, since the comment was typed.
-        desktop_->answers = {Answer::No, Answer::No, Answer::No};
-        desktop_->fileChoices = {std::nullopt, data("2003"), data("2003/race1.dat")};
-        commands_->open();
-        commands_->open();
-        QCOMPARE(desktop_->messages.value(0).title + desktop_->messages.value(0).text,
-                 "Bad FileThis is not a Quorvel file and can not be used.");
-        QCOMPARE(document_->comment() + caption_.toStdString(), "changedQuorvel  [ START.LQR ]");
-        commands_->open();
-        QCOMPARE(document_->comment() + caption_.toStdString(), "noteQuorvel  [ 2003/RACE1.DAT ]");
-    }
-
-    // Open asks first only where the crew typed anything since the race was
-    // last read, written, restored or made new (steps before it: "cell" types
-    // 44 into Tank Capacity), with New's answers.
-    void openOverTypedWork_data()
-    {
-        QTest::addColumn<QString>("steps"); // also comment, new, restore, saveAs:NAME, open:NAME
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("steps");      // before the command, as take() runs them
         QTest::addColumn<QList<int>>("answers"); // to every question, in order
         QTest::addColumn<QString>("choice");     // in Save As after Yes; empty: cancelled
-        QTest::addColumn<bool>("asked");         // by the last Open
-        QTest::addColumn<bool>("opened");
-        const auto row = [](const char *tag, const char *steps, const QList<int> &answers,
-                            const char *choice, bool asked, bool opened) {
-            QTest::newRow(tag) << steps << answers << choice << asked << opened;
+        QTest::addColumn<bool>("asked");         // by the command
+        QTest::addColumn<bool>("left");
+        const auto row = [](const char *command, const char *tag, const char *steps,
+                            const QList<int> &answers, const char *choice, bool asked, bool left) {
+            QTest::addRow("%s, %s", command, tag) << QString(command) << QString(steps) << answers
+                                                  << QString(choice) << asked << left;
         };
-        row("nothing typed since saved", "", {}, "", false, true);
-        row("a cell typed, No", "cell", {No}, "", true, true);
-        row("a cell typed, Cancel", "cell", {Cancel}, "", true, false);
-        row("a cell typed, Yes, saved", "cell", {Yes}, "kept", true, true);
-        row("a cell typed, Yes, Save As cancelled", "cell", {Yes}, "", true, false);
-        row("the comment typed", "comment", {Cancel}, "", true, false);
-        row("typed, then saved", "cell saveAs:kept", {}, "", false, true);
-        row("typed, the save failed", "cell saveAs:2003", {Cancel}, "", true, false);
-        row("typed, then New", "cell new", {No}, "", false, true);
-        row("typed, then restored", "cell restore", {}, "", false, true);
-        row("typed, then opened", "cell open:start.lqr", {No}, "", false, true);
+        for (const char *command : {"New", "Open", "Exit"}) {
+            row(command, "a cell typed, No", "cell", {No}, "", true, true);
+            row(command, "a cell typed, Cancel", "cell", {Cancel}, "", true, false);
+            row(command, "a cell typed, Yes, saved", "cell", {Yes}, "kept", true, true);
+            row(command, "a cell typed, Yes, Save As cancelled", "cell", {Yes}, "", true, false);
+            row(command, "a cell typed, Yes, save fails", "cell", {Yes}, "2003", true, false);
+        }
+        row("New", "nothing typed since saved", "", {Cancel}, "", true, false);
+        row("Exit", "nothing typed since saved", "", {Cancel}, "", true, false);
+        row("Open", "nothing typed since saved", "", {}, "", false, true);
+        row("Open", "the comment typed", "comment", {Cancel}, "", true, false);
+        row("Open", "typed, then saved", "cell saveAs:kept", {}, "", false, true);
+        row("Open", "typed, the save failed", "cell saveAs:2003", {Cancel}, "", true, false);
+        row("Open", "typed, then New", "cell new", {No}, "", false, true);
+        row("Open", "typed, then restored", "cell restore", {}, "", false, true);
+        row("Open", "typed, then opened", "cell open:start.lqr", {No}, "", false, true);
         // Results the file held differently (or not at all) are worked out
-        // on opening; that is not typing.
-        row("opened without its results", "open:bare", {}, "", false, true);
-        row("typed, a bad file refused", "cell open:2003", {No, Cancel}, "", true, false);
+        // on opening; that is not typing. Any name is a race that holds one.
+        row("Open", "opened without its results", "open:2003/race1.dat", {}, "", false, true);
+        row("Open", "typed, a bad file refused", "cell open:2003", {No, Cancel}, "", true, false);
     }
-    void openOverTypedWork()
+    void leaveSheet()
     {
-        QFETCH(QString, steps);
+        QFETCH(QString, command);
         QFETCH(QList<int>, answers);
         QFETCH(QString, choice);
-        QFETCH(bool, asked);
-        QFETCH(bool, opened);
+        QFETCH(bool, left);
+        RaceFileContents bare;
+        for (const auto &[cell, text] : test::WorkedExampleEntries)
+            bare.cells[std::size_t(cell)] = text;
+        QVERIFY(
+            writeFile(data("2003/race1.dat"), QByteArray::fromStdString(SerializeRaceFile(bare))));
         answerWith(answers);
-        RaceSheet &sheet = document_->sheet();
-        for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
-            desktop_->fileChoices = {data(step.section(':', 1))};
-            if (step == "open:bare") {
-                RaceFileContents race;
-                for (const auto &[cell, text] : test::WorkedExampleEntries)
-                    race.cells[std::size_t(cell)] = text;
-                QVERIFY(
-                    writeFile(data("bare"), QByteArray::fromStdString(SerializeRaceFile(race))));
-            }
-            if (step == "cell")
-                sheet.setText(SideCell::TankCapacity, "44");
-            else if (step == "comment")
-                document_->setComment("typed");
-            else if (step == "new")
-                commands_->newRace();
-            else if (step == "restore")
-                document_->restore(TakeRecoveryCopy(*document_));
-            else if (step.startsWith("open"))
-                commands_->open();
-            else
-                commands_->saveAs();
-        }
-        const std::string typed = document_->comment() + sheet.text(SideCell::TankCapacity);
+        QFETCH(QString, steps);
+        take(steps);
+        // A file below the data folder is named with its folder.
+        if (steps.endsWith("race1.dat"))
+            QCOMPARE(caption_, "Quorvel  [ 2003/RACE1.DAT ]");
+        const auto typed = [this] {
+            return document_->comment() + document_->sheet().text(SideCell::TankCapacity);
+        };
+        const std::string before = typed();
         const qsizetype questionsBefore = desktop_->questions.size();
         const qsizetype dialogsBefore = desktop_->dialogs.size();
         desktop_->fileChoices = {data("start.lqr")};
         if (!answers.isEmpty() && Answer(answers.last()) == Answer::Yes)
             desktop_->fileChoices.prepend(choice.isEmpty() ? std::nullopt
                                                            : std::optional(data(choice)));
-        commands_->open();
+        if (command == "New")
+            commands_->newRace();
+        else if (command == "Open")
+            commands_->open();
+        else
+            QCOMPARE(commands_->exit() == FileCommands::ExitDecision::End, left);
 
+        QFETCH(bool, asked);
         QCOMPARE(desktop_->questions.size() - questionsBefore, qsizetype(asked));
+        const QString question =
+            command == "New"    ? " before blanking out these inputs?  (If you say No, you must "
+                                  "re-enter these specs by hand to recreate them.)"
+            : command == "Open" ? " before opening another race?  (If you say No, you must "
+                                  "re-enter these specs by hand to recreate them.)"
+                                : ".  (If you say No, you must re-enter them by hand to recreate "
+                                  "them?";
         if (asked)
             QCOMPARE(desktop_->questions.last().title + ": " + desktop_->questions.last().text,
-                     "Save Inputs: Save these specs to a file before opening another race?  (If "
-                     "you say No, you must re-enter these specs by hand to recreate them.)");
+                     "Save Inputs: Save these specs to a file" + question);
         // The Open dialog comes only once the typed race is saved or given up.
         QCOMPARE(desktop_->dialogs.size() > dialogsBefore &&
                      desktop_->dialogs.last().title == "Open a File",
-                 opened);
-        QCOMPARE(document_->comment() + sheet.text(SideCell::TankCapacity),
-                 opened ? "note" : typed);
+                 command == "Open" && left);
+        QCOMPARE(typed(), !left || command == "Exit" ? before : command == "Open" ? "note" : "");
+        QCOMPARE(caption_, command == "New" && left ? "Quorvel - Dunmere   [ UNTITLED ]"
+                           : command == "Exit" && choice == "kept" ? "Quorvel  [ KEPT ]"
+                                                                   : "Quorvel  [ START.LQR ]");
+        if (steps.endsWith("open:2003"))
+            QCOMPARE(desktop_->messages.value(0).title + desktop_->messages.value(0).text,
+                     "Bad FileThis is not a Quorvel file and can not be used.");
+        QCOMPARE(QFile::exists(folder_->filePath("KVCNFG.DNX")), command == "Exit" && left);
         if (!choice.isEmpty())
-            QVERIFY(readAll(data(choice)).contains("\r\n44\r\n"));
+            QCOMPARE(readAll(data(choice)).contains("\r\n44\r\n"), left);
+        // Save on a cleared sheet is Save As from "Untitled"; else no dialog.
+        desktop_->dialogs.clear();
+        commands_->save();
+        QCOMPARE(desktop_->dialogs.value(0).fileName, command == "New" && left ? "Untitled" : "");
     }
 
     // Save asks before it replaces a file that another program wrote since
@@ -282,8 +241,7 @@ private slots:
         QFETCH(int, asked);
         if (openOther) {
             QVERIFY(QFile::copy(data("start.lqr"), data("other")));
-            desktop_->fileChoices = {data("other")};
-            commands_->open();
+            take("open:other");
         }
         const QString path = openOther ? data("other") : data("start.lqr");
         const QByteArray name = QFile::encodeName(path);
@@ -440,8 +398,8 @@ private slots:
         const QString told = desktop_->messages[0].text;
         QVERIFY2(told.contains(path) && told.contains(reason), qPrintable(told));
         QCOMPARE(told.contains("The file that was there is unchanged"), fileThere);
-        QCOMPARE(document_->currentFile().path() + caption_.toStdString(),
-                 data("start.lqr").toStdString() + "Quorvel  [ START.LQR ]");
+        QCOMPARE(document_->currentFile().path() + caption_,
+                 data("start.lqr") + "Quorvel  [ START.LQR ]");
     }
 
     // A fault at each file call of a Save As (once, or from then on), and a
@@ -464,13 +422,12 @@ private slots:
         if (inPlace && geteuid() == 0)
             QSKIP("permission bits do not stop root; this runs again unprivileged");
         const auto race = [](const char *comment) {
-            RaceDocument sheet(std::string{});
+            RaceDocument sheet{QString()};
             sheet.setComment(comment);
             return QByteArray::fromStdString(SerializeRaceFile(sheet.fileContents()));
         };
         const QByteArray old = race("the old race, longer than the new one"), saved = race("new");
-        const QString state = QString::fromStdString(
-            ProgramFolders::besideProgram(folder_->path().toStdString()).recoveryFolder);
+        const QString state = ProgramFolders::besideProgram(folder_->path()).recoveryFolder;
         const QString log = folder_->filePath("calls");
         QStringList whole = entries({data("")}) << data("race");
         whole.sort();
@@ -545,7 +502,7 @@ private slots:
     // the shortened race only when the crew says so, under any of its names.
     void openedCut_data()
     {
-        QTest::addColumn<QString>("steps"); // save, saveAs:NAME, new
+        QTest::addColumn<QString>("steps"); // as take() runs them
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<bool>("asked"); // before replacing the file
         QTest::addColumn<bool>("replaced");
@@ -564,29 +521,18 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QList<int>, answers);
         QFETCH(bool, asked);
-        QFETCH(bool, replaced);
         QByteArray race = "DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n";
         race += QByteArray(CellCount, '\n') + "-9999\r\n";
         QVERIFY(writeFile(data("cut"), race));
         QVERIFY(::link(QFile::encodeName(data("cut")), QFile::encodeName(data("2003/same"))) == 0);
-        desktop_->fileChoices = {data("cut")};
-        commands_->open();
+        take("open:cut");
         QCOMPARE(caption_, "Quorvel  [ CUT ]");
         QCOMPARE(desktop_->messages.size(), 1);
         QVERIFY(
             desktop_->messages[0].text.contains(data("cut") + "\nare longer than Quorvel keeps"));
 
         answerWith(answers);
-        for (const QString &step : steps.split(' ')) {
-            const QString name = step.section(':', 1);
-            desktop_->fileChoices = {data(name)};
-            if (step == "save")
-                commands_->save();
-            else if (step == "new")
-                commands_->newRace();
-            else
-                commands_->saveAs();
-        }
+        take(steps);
         const auto cutQuestions = std::count_if(
             desktop_->questions.begin(), desktop_->questions.end(),
             [](const ScriptedDesktop::Message &question) {
@@ -594,7 +540,7 @@ private slots:
                 return question.text.contains("shortened") && question.preferred == Answer::No;
             });
         QCOMPARE(cutQuestions, qsizetype(asked));
-        QCOMPARE(readAll(data("cut")) != race, replaced);
+        QTEST(readAll(data("cut")) != race, "replaced");
         // Its other name is a file of its own once the race is saved.
         QCOMPARE(readAll(data("2003/same")), race);
     }
@@ -637,6 +583,30 @@ private slots:
     }
 
 private:
+    // The crew's steps, apart by blanks: "cell" types 44 into Tank Capacity,
+    // "comment" types a comment; new, restore, save; open:NAME and saveAs:NAME
+    // choose that file in the dialog.
+    void take(const QString &steps)
+    {
+        for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+            desktop_->fileChoices = {data(step.section(':', 1))};
+            if (step == "cell")
+                document_->sheet().setText(SideCell::TankCapacity, "44");
+            else if (step == "comment")
+                document_->setComment("typed");
+            else if (step == "new")
+                commands_->newRace();
+            else if (step == "restore")
+                document_->restore(TakeRecoveryCopy(*document_));
+            else if (step == "save")
+                commands_->save();
+            else if (step.startsWith("open"))
+                commands_->open();
+            else
+                commands_->saveAs();
+        }
+    }
+
     // The crew's answers to the questions to come, in order.
     void answerWith(const QList<int> &answers)
     {

@@ -14,7 +14,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <sstream>
 #include <string_view>
 
 using namespace quorvel;
@@ -28,10 +27,10 @@ constexpr std::string_view KeeperOption = "--keep";
 struct Program
 {
     Program(const QString &programFolder, const QString &copies)
-        : document(programFolder.toStdString()), keeper(document, desktop, copies, &window)
+        : document(programFolder), keeper(document, desktop, copies, &window)
     {
         document.recalculate();
-        window.setWindowTitle(QString::fromStdString(document.currentFile().activationCaption()));
+        window.setWindowTitle(document.currentFile().activationCaption());
         QObject::connect(&keeper, &RecoveryKeeper::captionChanged, &window,
                          &QWidget::setWindowTitle);
     }
@@ -72,11 +71,10 @@ int keepRace(const QString &programFolder, const QString &copies, const QString 
         keys.start(300);
     }
     if (what == "saved") {
-        const std::string race = programFolder.toStdString() + "/lqrfiles/race.lqr";
+        const QString race = programFolder + "/lqrfiles/race.lqr";
         if (!program.document.writeRaceFile(race).result)
             return 1;
-        program.window.setWindowTitle(
-            QString::fromStdString(program.document.currentFile().fileCaption()));
+        program.window.setWindowTitle(program.document.currentFile().fileCaption());
     }
     const QString copy = copies + "/race-1.lqr";
     if (what == "typed-then-new") {
@@ -186,20 +184,21 @@ private slots:
     }
 
     // A race opened cut is still cut once restored, under a name of any
-    // bytes: Save asks before it replaces the file the race came from.
+    // name, a line break included: Save asks before it replaces the file the race came from.
     void openedCutSurvivesACrash()
     {
-        const std::string cut = folder_->filePath("lqrfiles/cut\r\n1.lqr").toStdString();
-        QFile file(QString::fromStdString(cut));
+        const QString cut = folder_->filePath("lqrfiles/cut\r\n1.lqr");
+        QFile file(cut);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("DNX-LQR*1.20\r\n 0 \r\n 0 \r\n" + QByteArray(5000, 'x') + "\r\n");
         file.close();
-        RaceDocument opened(folder_->path().toStdString());
+        RaceDocument opened(folder_->path());
         QVERIFY(opened.readRaceFile(cut).cut);
-        std::stringbuf bytes(SerializeRecoveryCopy(TakeRecoveryCopy(opened)));
+        FieldReader bytes(
+            QByteArray::fromStdString(SerializeRecoveryCopy(TakeRecoveryCopy(opened))));
         const std::optional<RecoveryCopy> copy = ParseRecoveryCopy(bytes);
         QVERIFY(copy);
-        RaceDocument restored(folder_->path().toStdString());
+        RaceDocument restored(folder_->path());
         restored.restore(*copy);
         QCOMPARE(restored.currentFile().path(), cut);
         QVERIFY(restored.wouldReplaceCutFile(cut));

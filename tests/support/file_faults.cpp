@@ -1,7 +1,5 @@
 // Loaded into a program with LD_PRELOAD, it makes the moments no test could
 // time on disk happen on cue:
-//   QUORVEL_SWAP_ON_OPEN=end   just before a file whose path ends so is opened,
-//                              a FIFO takes its place (swapped after the look)
 // The file calls are counted from the first one naming a path that holds
 // QUORVEL_FAULT_PATH; then
 //   QUORVEL_FAIL_CALL=N        call N fails with errno QUORVEL_FAIL_ERRNO (5, EIO),
@@ -15,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -76,15 +73,6 @@ bool proceed(const char *name, const char *path = nullptr)
     return true;
 }
 
-void swapIfAsked(const char *path)
-{
-    const char *swapped = std::getenv("QUORVEL_SWAP_ON_OPEN");
-    if (swapped && *swapped && std::string_view(path).ends_with(swapped)) {
-        ::unlink(path);
-        ::mkfifo(path, 0600);
-    }
-}
-
 mode_t modeOf(int flags, va_list arguments)
 {
     return (flags & (O_CREAT | O_TMPFILE)) ? va_arg(arguments, mode_t) : 0;
@@ -99,7 +87,6 @@ mode_t modeOf(int flags, va_list arguments)
         va_start(arguments, flags);                                                                \
         const mode_t mode = modeOf(flags, arguments);                                              \
         va_end(arguments);                                                                         \
-        swapIfAsked(path);                                                                         \
         if (!proceed(#name, path))                                                                 \
             return -1;                                                                             \
         return real<int (*)(const char *, int, ...)>(#name)(path, flags, mode);                    \
