@@ -177,8 +177,9 @@ window_check() {
         "$linux_calc" "$race" | sed -n '1,40s/^/    /p'
     fi
 
-    # Program Help: the first of the viewers Windows has shows the manual.
-    menu Right Right Return Return
+    # Program Help: after its box on how to come back, the first of the
+    # viewers Windows has shows the manual.
+    menu Right Right Return Return && answer Quorvel Return
     if until_ok "the manual's viewer" focus_is '*lqrbook2*'; then
         shot help-viewer
         xdo key alt+F4
