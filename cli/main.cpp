@@ -4,6 +4,7 @@
 #include "RaceDocument.h"
 #include "SheetJson.h"
 #include "SheetTable.h"
+#include "StandardStreams.h"
 #include "TerminalText.h"
 #include "TextFields.h"
 
@@ -20,8 +21,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <fcntl.h>
 
 namespace {
 
@@ -66,17 +65,6 @@ int badUsage(std::string_view why)
 {
     std::cerr << "quorvel-calc: " << why << '\n' << Usage;
     return BadUsage;
-}
-
-// A standard stream the caller closed (">&-") is held open on /dev/null for
-// reading, so that no file opened later takes its number: writing to it then
-// fails as writing to a closed stream does, instead of reaching that file.
-void holdClosedStreams()
-{
-    for (const int stream : {0, 1, 2}) {
-        if (::fcntl(stream, F_GETFD) == -1 && errno == EBADF)
-            (void)::open("/dev/null", O_RDONLY); // takes the lowest free number
-    }
 }
 
 // Standard output. A script must learn that the output did not arrive (a
@@ -225,7 +213,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    holdClosedStreams();
+    PrepareStandardStreams();
     const QCoreApplication application(argc, argv);
     StandardOutput out;
 

@@ -5,69 +5,34 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QLibrary>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QPromise>
 #include <QPushButton>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <QWidget>
-
-#include <cups/cups.h>
 
 #include <QComboBox>
 #include <QLineEdit>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <thread>
 
 namespace quorvel {
 
 namespace {
 
-// Where Qt's CUPS printer keeps the job options chosen in the printer's
-// properties (pages per sheet, the printer's own settings), as name and
-// value pairs.
-const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
 QString noPrinter()
 {
     return QObject::tr("No printer can be reached.");
-}
-
-// The widget draws itself at the page's resolution, so text and lines stay
-// sharp however large the page: it fills the page's width from the top, or
-// its height where the page is wider than the window. A PDF writer, not a
-// printer, is painted on: Qt draws a widget onto a printer through a bitmap.
-bool drawPage(QWidget *widget, const QString &file, const QPageLayout &layout)
-{
-    QPdfWriter pdf(file);
-    pdf.setPageLayout(layout);
-    pdf.setResolution(1200);
-    pdf.setCreator(ProgramName());
-    QPainter painter;
-    if (!painter.begin(&pdf))
-        return false;
-    const QRect page = painter.viewport();
-    const double scale =
-        std::min(double(page.width()) / widget->width(), double(page.height()) / widget->height());
-    painter.translate((page.width() - widget->width() * scale) / 2, 0);
-    painter.scale(scale, scale);
-    widget->render(&painter, QPoint(), QRegion(),
-                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    return painter.end();
 }
 
 // The chosen name while no file has it, else the first free of race-2.pdf,
@@ -88,69 +53,33 @@ QString nextFreeName(const QString &chosen)
 
 } // namespace
 
-// The print system's library, loaded for the first page that goes to a
-// printer: linked, it would bring its encryption, Kerberos and network
-// discovery libraries into every start of the program.
-struct CupsLibrary
+bool DrawPage(QWidget *widget, QPaintDevice &device)
 {
-    decltype(&cupsAddOption) addOption = nullptr;
-    decltype(&cupsPrintFile2) printFile = nullptr;
-    decltype(&cupsFreeOptions) freeOptions = nullptr;
-    decltype(&cupsLastErrorString) lastError = nullptr;
-    decltype(&cupsLastError) lastStatus = nullptr;
-    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
-    decltype(&cupsFreeDests) freeDests = nullptr;
-    decltype(&cupsServer) server = nullptr;
-    decltype(&ippPort) port = nullptr;
-    decltype(&httpConnect2) connect = nullptr;
-    decltype(&httpClose) close = nullptr;
-};
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const QRect page = painter.viewport();
+    const double scale =
+        std::min(double(page.width()) / widget->width(), double(page.height()) / widget->height());
+    painter.translate((page.width() - widget->width() * scale) / 2, 0);
+    painter.scale(scale, scale);
+    widget->render(&painter, QPoint(), QRegion(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    return painter.end();
+}
+
+bool DrawPdfPage(QWidget *widget, const QString &file, const QPageLayout &layout)
+{
+    QPdfWriter pdf(file);
+    pdf.setPageLayout(layout);
+    pdf.setResolution(1200);
+    pdf.setCreator(ProgramName());
+    return DrawPage(widget, pdf);
+}
 
 namespace {
 
-std::optional<CupsLibrary> loadCups()
-{
-    QLibrary library(QStringLiteral("cups"), 2);
-    const auto resolve = [&library]<class Function>(Function &function, const char *name) {
-        function = reinterpret_cast<Function>(library.resolve(name));
-        return function != nullptr;
-    };
-    CupsLibrary cups;
-    if (!resolve(cups.addOption, "cupsAddOption") || !resolve(cups.printFile, "cupsPrintFile2") ||
-        !resolve(cups.freeOptions, "cupsFreeOptions") ||
-        !resolve(cups.lastError, "cupsLastErrorString") ||
-        !resolve(cups.lastStatus, "cupsLastError") ||
-        !resolve(cups.getNamedDest, "cupsGetNamedDest") ||
-        !resolve(cups.freeDests, "cupsFreeDests") || !resolve(cups.server, "cupsServer") ||
-        !resolve(cups.port, "ippPort") || !resolve(cups.connect, "httpConnect2") ||
-        !resolve(cups.close, "httpClose"))
-        return std::nullopt;
-    return cups;
-}
-
 using PrintSystemAnswer = WindowPrinter::PrintSystemAnswer;
-
-// Asks the print system for its default printer, as the thread asking it
-// sees it.
-PrintSystemAnswer askDefaultPrinter(const CupsLibrary &cups)
-{
-    if (cups_dest_t *dest = cups.getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-        PrintSystemAnswer said{PrintSystemAnswer::Default, QString::fromUtf8(dest->name)};
-        cups.freeDests(1, dest);
-        return said;
-    }
-    if (cups.lastStatus() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-        return {PrintSystemAnswer::Unreachable, {}};
-    // Without any scheduler to ask, the library says there is no default
-    // printer, which is not the truth a crew needs.
-    constexpr int ConnectWithin = 5000; // ms
-    http_t *scheduler = cups.connect(cups.server(), cups.port(), nullptr, AF_UNSPEC,
-                                     HTTP_ENCRYPTION_IF_REQUESTED, 1, ConnectWithin, nullptr);
-    if (!scheduler)
-        return {PrintSystemAnswer::Unreachable, {}};
-    cups.close(scheduler);
-    return {PrintSystemAnswer::NoDefault, {}};
-}
 
 // While the program waits for the print system, its windows repaint and
 // show the busy pointer, and the crew's input waits: no key reaches the
@@ -219,26 +148,10 @@ QString silentPrintSystem()
     return QObject::tr("The print system does not answer. The next Print asks it again.");
 }
 
-// Hands the file to the print system; the job number, or 0 when it was
-// refused (the library's last error then says why).
-int submit(const CupsLibrary &cups, const QString &printer, const QString &file,
-           const QString &title, const QStringList &choices)
-{
-    cups_option_t *options = nullptr;
-    int count = 0;
-    for (qsizetype i = 0; i + 1 < choices.size(); i += 2)
-        count = cups.addOption(choices.at(i).toUtf8().constData(),
-                               choices.at(i + 1).toUtf8().constData(), count, &options);
-    const int job = cups.printFile(CUPS_HTTP_DEFAULT, printer.toLocal8Bit().constData(),
-                                   QFile::encodeName(file).constData(), title.toUtf8().constData(),
-                                   count, options);
-    cups.freeOptions(count, options);
-    return job;
-}
-
 } // namespace
 
-WindowPrinter::PrintSystemAnswer WindowPrinter::askPrintSystem(const CupsLibrary &cups)
+WindowPrinter::PrintSystemAnswer
+WindowPrinter::askPrintSystem(std::shared_ptr<const PrintSystem> system)
 {
     // A scheduler that has stopped answering (stopped, or its machine gone)
     // keeps a question for minutes: it is asked on a thread of its own,
@@ -248,8 +161,8 @@ WindowPrinter::PrintSystemAnswer WindowPrinter::askPrintSystem(const CupsLibrary
         QPromise<PrintSystemAnswer> reply;
         question_ = reply.future();
         reply.start();
-        std::thread([cups, reply = std::move(reply)]() mutable {
-            reply.addResult(askDefaultPrinter(cups));
+        std::thread([system = std::move(system), reply = std::move(reply)]() mutable {
+            reply.addResult(system->askDefaultPrinter());
             reply.finish();
         }).detach();
     }
@@ -299,8 +212,8 @@ void WindowPrinter::chooseInDialog(QWidget *parent)
 {
     // The system's dialog lists the printers, so it waits for the print
     // system; one that does not answer still leaves a PDF file to choose.
-    const std::optional<CupsLibrary> cups = loadCups();
-    if (cups && askPrintSystem(*cups).kind == PrintSystemAnswer::Silent) {
+    const std::shared_ptr<const PrintSystem> system = PrintSystem::Load();
+    if (system && askPrintSystem(system).kind == PrintSystemAnswer::Silent) {
         if (const std::optional<QString> file = ChoosePdfOnly(parent, pdfFile_))
             choosePdfFile(*file);
         return;
@@ -310,7 +223,7 @@ void WindowPrinter::chooseInDialog(QWidget *parent)
     // not: what was confirmed before is put back unless OK confirms anew.
     const QString printerName = printer.printerName();
     const QPageLayout layout = printer.pageLayout();
-    const QVariant options = printer.printEngine()->property(CupsOptions);
+    const QVariant options = system ? system->ownSettings(printer) : QVariant();
 
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
@@ -348,7 +261,8 @@ void WindowPrinter::chooseInDialog(QWidget *parent)
         else
             printer.setOutputFileName(pdfFile_);
         printer.setPageLayout(layout);
-        printer.printEngine()->setProperty(CupsOptions, options);
+        if (system)
+            system->restoreOwnSettings(printer, options);
         return;
     }
     if (printer.outputFormat() == QPrinter::PdfFormat)
@@ -365,17 +279,17 @@ Desktop::PrintResult WindowPrinter::print(QWidget *widget)
 Desktop::PrintResult WindowPrinter::printToPdf(QWidget *widget)
 {
     const QString file = QFileInfo(nextFreeName(pdfFile_)).absoluteFilePath();
-    if (!drawPage(widget, file, pdfLayout()))
+    if (!DrawPdfPage(widget, file, pdfLayout()))
         return {false, QObject::tr("The PDF file %1 could not be written.").arg(file), {}};
     return {true, {}, file};
 }
 
 Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
 {
-    const std::optional<CupsLibrary> cups = loadCups();
-    if (!cups)
+    const std::shared_ptr<const PrintSystem> system = PrintSystem::Load();
+    if (!system)
         return {false, noPrinter(), {}};
-    const PrintSystemAnswer answer = askPrintSystem(*cups);
+    const PrintSystemAnswer answer = askPrintSystem(system);
     switch (answer.kind) {
     case PrintSystemAnswer::Silent:
         return {false, silentPrintSystem(), {}};
@@ -398,20 +312,11 @@ Desktop::PrintResult WindowPrinter::printOnPrinter(QWidget *widget)
         printer.setPrinterName(name);
         printer.setPageSize(queue.defaultPageSize());
     }
-    // Qt's own CUPS printing drops the answer of the print system, so the
-    // page is drawn into a PDF file here and handed over by hand: a refused
-    // job is then known, with the reason.
-    QTemporaryFile page(QDir::tempPath() + QStringLiteral("/quorvel-XXXXXX.pdf"));
-    if (!page.open() || !drawPage(widget, page.fileName(), printer.pageLayout()))
-        return {false, QObject::tr("The page could not be prepared for the printer."), {}};
-    QStringList choices{QStringLiteral("media"), printer.pageLayout().pageSize().key()};
-    choices += printer.printEngine()->property(CupsOptions).toStringList();
     const QString title = widget->window()->windowTitle();
-    if (submit(*cups, name, page.fileName(), title.isEmpty() ? ProgramName() : title, choices) == 0)
-        return {false,
-                QObject::tr("The printer %1 did not accept the page: %2")
-                    .arg(name, QString::fromUtf8(cups->lastError())),
-                {}};
+    if (const QString refused =
+            system->printPage(printer, name, widget, title.isEmpty() ? ProgramName() : title);
+        !refused.isEmpty())
+        return {false, refused, {}};
     return {true, {}, {}};
 }
 

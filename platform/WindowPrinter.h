@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Desktop.h"
+#include "PrintSystem.h"
 
 #include <QFuture>
 #include <QPrinter>
@@ -11,8 +12,6 @@
 class QWidget;
 
 namespace quorvel {
-
-struct CupsLibrary;
 
 // Prints a window's image as one page. What the crew confirmed in the
 // printer setup, printing to a PDF file included, holds for every later
@@ -39,15 +38,10 @@ public:
     // replaces an earlier one: the page goes to the next free name.
     Desktop::PrintResult print(QWidget *widget);
 
-    // What the print system said when asked for its default printer.
-    struct PrintSystemAnswer
-    {
-        enum Kind { Silent, Unreachable, NoDefault, Default } kind = Silent;
-        QString defaultPrinter;
-    };
+    using PrintSystemAnswer = PrintSystem::Answer;
 
 private:
-    PrintSystemAnswer askPrintSystem(const CupsLibrary &cups);
+    PrintSystemAnswer askPrintSystem(std::shared_ptr<const PrintSystem> system);
     // The PDF file's paper: the printer's, else the one of the crew's country.
     [[nodiscard]] QPageLayout pdfLayout() const;
     Desktop::PrintResult printToPdf(QWidget *widget);

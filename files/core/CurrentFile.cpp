@@ -1,5 +1,7 @@
 #include "CurrentFile.h"
 
+#include <QDir>
+
 namespace quorvel {
 
 QString ComputeDisplayName(const QString &currentFile, const QString &dataFolder)
@@ -9,9 +11,10 @@ QString ComputeDisplayName(const QString &currentFile, const QString &dataFolder
     // In the data folder only when the folder is followed by a separator:
     // the folder itself, or a folder whose name merely begins the same, is
     // not inside it.
+    // Shown with the system's separators: "2003\RACE1.DAT" on Windows.
     const qsizetype at = file.indexOf(folder);
     if (!dataFolder.isEmpty() && at >= 0)
-        return file.mid(at + folder.size());
+        return QDir::toNativeSeparators(file.mid(at + folder.size()));
     return file.section('/', -1);
 }
 

@@ -87,8 +87,14 @@ configure_options=(
     -DFEATURE_androiddeployqt=OFF
 )
 
+# What the program needs of the installed Qt, there: an earlier script
+# stamped a Qt finished whose print support and Windows plugin had failed.
+complete() {
+    [ -f "$prefix/bin/Qt6PrintSupport.dll" ] && [ -f "$prefix/plugins/platforms/qwindows.dll" ]
+}
+
 status() {
-    if [ -f "$done_stamp" ]; then
+    if [ -f "$done_stamp" ] && complete; then
         echo "Qt $qt_version for Windows is ready in $prefix"
     elif [ -f "$log" ]; then
         # Ninja counts the steps left when a run began: a resumed run starts
@@ -117,7 +123,7 @@ fingerprint() {
 
 case $mode in
     --prefix)
-        [ -f "$done_stamp" ] || die "$(status)"
+        [ -f "$done_stamp" ] && complete || die "$(status)"
         echo "$prefix"
         exit 0
         ;;
@@ -129,7 +135,7 @@ case $mode in
     *) die "unknown option $mode (see the top of $0)" ;;
 esac
 
-if [ -f "$done_stamp" ] && [ "$(cat "$done_stamp")" = "$(fingerprint)" ]; then
+if [ -f "$done_stamp" ] && [ "$(cat "$done_stamp")" = "$(fingerprint)" ] && complete; then
     status
     exit 0
 fi
@@ -199,6 +205,16 @@ if [ ! -f "$wintab/wintab.h" ] || [ -f "$wintab/wine-wintab.h" ]; then
 fi
 touch "$qt_source/.quorvel-prepared"
 
+# Without Direct2D, Qt 6.4's Gui leaves out its DirectWrite font engine and
+# font database, yet the Windows print engine and platform plugin use them
+# whenever DirectWrite is on, and neither links. Both are given Gui's own
+# condition; they then use the GDI fonts, as before DirectWrite.
+for file in printsupport/platform/windows/qprintengine_win.cpp \
+    plugins/platforms/windows/qwindowsintegration.cpp; do
+    sed -i 's/^#if QT_CONFIG(\(directwrite3\?\))$/#if QT_CONFIG(\1) \&\& QT_CONFIG(direct2d)/' \
+        "$qt_source/src/$file"
+done
+
 # Qt remembers its toolchain file and hands it on to the programs built with
 # it, so the cache keeps its own copy, and the cache stays usable wherever
 # the source tree moves.
@@ -214,8 +230,11 @@ fi
 
 build_and_install() {
     echo "Building Qt $qt_version for Windows ($jobs jobs), started $(date -u '+%F %T') UTC"
-    cmake --build "$build_dir" --parallel "$jobs"
-    cmake --install "$build_dir"
+    # Run by a bash of its own in the background, without -e: a failed step
+    # must stop it here, or a Qt without the DLLs that failed would count
+    # as finished.
+    cmake --build "$build_dir" --parallel "$jobs" || return 1
+    cmake --install "$build_dir" || return 1
     echo "$wanted" >"$done_stamp"
     echo "Qt $qt_version for Windows installed in $prefix, $(date -u '+%F %T') UTC"
 }

@@ -6,21 +6,29 @@
 #  2. the installer, silently: the program folder, the Start-menu entry and
 #     the entry in Windows' installed apps; the installed quorvel-calc.exe
 #     recalculates the installed worked example as on Linux;
-#  3. the uninstaller, silently: it removes all of that and leaves a race the
+#  3. the installed quorvel.exe under a window manager, typed into with real
+#     keys: the worked example cell by cell, Save As into a folder of the
+#     race data folder (the saved race must hold the example's results and
+#     be what the Linux quorvel-calc recalculates from its inputs, byte for
+#     byte; the caption must name it as Windows does, "2003\RACE1.DAT"),
+#     Program Help (a viewer must show the manual), Exit;
+#  4. the uninstaller, silently: it removes all of that and leaves a race the
 #     crew saved in the program folder where it was.
+# Screenshots of the window go to $QUORVEL_WINDOWS_SHOTS, if set.
 #
-# Usage: test-windows.sh <Windows build dir> <Linux quorvel-calc>
+# Usage: test-windows.sh <Windows build dir> <Linux quorvel-calc> <worked_example_keys>
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_root=$(cd "$here/../.." && pwd)
-[ $# -eq 2 ] || { echo "usage: $0 <Windows build dir> <Linux quorvel-calc>" >&2; exit 2; }
+[ $# -eq 3 ] || { echo "usage: $0 <Windows build dir> <Linux quorvel-calc> <worked_example_keys>" >&2; exit 2; }
 build_dir=$(realpath "$1")
 linux_calc=$(realpath "$2")
+worked_example_keys=$(realpath "$3")
 
 # Wine wants a display even for console programs' first start.
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$0" "$@"
 fi
 
 failures=0
@@ -94,6 +102,96 @@ compgen -G "$program/styles/*.dll" >/dev/null || fail "the installer left out th
     fail "not listed in Windows' installed apps"
 same_as_linux "$program/lqrfiles/worked-example.lqr" "$program/quorvel-calc.exe" ||
     fail "the installed quorvel-calc.exe recalculates the worked example differently"
+
+# ---- The window, driven as a crew drives it.
+shots=${QUORVEL_WINDOWS_SHOTS:-}
+[ -z "$shots" ] || mkdir -p "$shots"
+shot() { [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true; }
+xdo() { timeout 10 xdotool "$@" 2>/dev/null; }
+# until_ok WHAT COMMAND...: polls for a minute (Wine starts slowly); false
+# when it never came.
+until_ok() {
+    local _
+    for _ in $(seq 600); do "${@:2}" && return 0; sleep 0.1; done
+    fail "waited in vain for $1"
+    shot "failure-$(echo "$1" | tr -c 'a-zA-Z0-9\n' -)"
+    return 1
+}
+# focus_is TITLE: the keyboard is in a window with this title (a pattern).
+focus_is() { [[ "$(xdo getwindowfocus getwindowname)" == $1 ]]; }
+# Under Wine the keyboard does not come back to the main window by itself
+# when a native dialog closes: it is given back as the crew's click would.
+menu() {
+    xdo search --name '^Quorvel ' windowactivate --sync
+    until_ok "the main window" focus_is 'Quorvel *' && xdo key alt "$@"
+}
+answer() { until_ok "'$1'" focus_is "$1" && xdo key "${@:2}"; }
+enter() { xdo type --delay 20 -- "$1" && xdo key Return; }
+
+window_check() {
+    "$worked_example_keys" >"$work/keys" || { fail "no worked example"; return; }
+    # A window manager draws the captions and hands the keyboard on as on
+    # the crew's desktop.
+    openbox --sm-disable >/dev/null 2>&1 &
+    local openbox=$! program_pid
+    (cd "$program" && exec "$wine" "$program/quorvel.exe") >/dev/null 2>&1 &
+    program_pid=$!
+    if ! until_ok "the window" focus_is 'Quorvel*'; then
+        kill "$openbox" 2>/dev/null
+        return
+    fi
+    shot window-empty
+    local what text
+    while read -r what text; do
+        [ "$what" = type ] && enter "$text"
+    done <"$work/keys"
+    shot window-worked-example
+
+    # Save As into a folder of the race data folder, the dialog starting there.
+    menu Return Down Down Down Return && until_ok "Save As" focus_is 'Save a File'
+    local data
+    data=$(find "$WINEPREFIX/drive_c" -type d -name lqrfiles ! -path '*/Program Files/*' | head -n1)
+    if [ -z "$data" ]; then
+        fail "no race data folder was made"
+    else
+        mkdir -p "$data/2003"
+        shot save-dialog
+        # The dialog offers the race's name: typed over, not into.
+        xdo key End shift+Home && enter '2003\RACE1.DAT'
+        local race=$data/2003/RACE1.DAT caption='Quorvel  [ 2003\RACE1.DAT ]'
+        until_ok "the saved race" test -s "$race"
+        sleep 1
+        shot window-saved
+        xdo search --name '^Quorvel ' getwindowname >"$work/caption"
+        [ "$(cat "$work/caption")" = "$caption" ] ||
+            fail "the caption after Save As reads '$(cat "$work/caption")', not '$caption'"
+        # Cell N is line N + 4 of the race file.
+        awk '/^check/ && NR == FNR { want[$2 + 4] = $3 }
+             NR != FNR && FNR in want && $0 != want[FNR] "\r" {
+                 print "FAIL: cell " FNR - 4 " saved as " $0 ", not " want[FNR]; bad = 1 }
+             END { exit bad }' "$work/keys" "$race" || fail "the saved race lacks the results"
+        "$linux_calc" --recalculated "$race" >"$work/recalculated" 2>/dev/null
+        cmp -s "$work/recalculated" "$race" ||
+            fail "the saved race is not what the Linux quorvel-calc makes of its inputs"
+        echo "  the saved race, as the Linux quorvel-calc reads it:"
+        "$linux_calc" "$race" | sed -n '1,40s/^/    /p'
+    fi
+
+    # Program Help: after its box on how to come back, the first of the
+    # viewers Windows has shows the manual.
+    menu Right Right Return Return && answer Quorvel Return
+    if until_ok "the manual's viewer" focus_is '*lqrbook2*'; then
+        shot help-viewer
+        xdo key alt+F4
+    fi
+    # Exit, not saving the inputs again.
+    menu Return Up Return && answer 'Save Inputs' alt+n
+    timeout 60 tail --pid="$program_pid" -s 0.2 -f /dev/null ||
+        fail "quorvel.exe did not end after Exit"
+    kill "$openbox" 2>/dev/null
+}
+echo "The installed quorvel.exe: the worked example, Save As, Program Help, Exit"
+window_check || true
 
 echo "Uninstalling silently"
 echo "a crew's own race" >"$program/lqrfiles/own race.lqr"
