@@ -7,26 +7,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace quorvel {
 namespace {
-
-const QString ApplicationFolder = QStringLiteral("/quorvel");
 
 // The file itself where it exists, else its folder, which would hold it.
 bool mayWrite(const QString &file)
 {
     const QFileInfo info(file);
     return info.exists() ? info.isFile() && info.isWritable() : QFileInfo(info.path()).isWritable();
-}
-
-// Qt 6.4 takes a relative $XDG_..._HOME as it stands; the XDG rules ignore
-// it.
-QString userFolder(QStandardPaths::StandardLocation location, const char *underHome)
-{
-    const QString folder = QStandardPaths::writableLocation(location);
-    return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + '/' + underHome;
 }
 
 } // namespace
@@ -38,7 +27,7 @@ ProgramFolders ProgramFolders::besideProgram(const QString &programFolder)
     folders.settingsToRead = programFolder + '/' + SettingsFileName;
     folders.settingsToWrite = folders.settingsToRead;
     folders.dataFolder = programFolder + '/' + DataFolderName;
-    folders.recoveryFolder = UserStateFolder() + ApplicationFolder;
+    folders.recoveryFolder = OwnUserFolders().state;
     return folders;
 }
 
@@ -49,9 +38,9 @@ ProgramFolders LocateProgramFolders(const QString &programFolder)
     // happens to be writable: root may write anywhere.
     const bool buildTree = QFileInfo::exists(programFolder + '/' + BuildTreeMarker);
 
+    const UserFolders user = OwnUserFolders();
     const QString beside = folders.settingsToWrite;
-    const QString own = userFolder(QStandardPaths::GenericConfigLocation, ".config") +
-                        ApplicationFolder + '/' + SettingsFileName;
+    const QString own = user.settings + '/' + SettingsFileName;
     const bool keepBeside = buildTree && mayWrite(beside);
     if (!keepBeside)
         folders.settingsToWrite = own;
@@ -60,8 +49,7 @@ ProgramFolders LocateProgramFolders(const QString &programFolder)
 
     const QFileInfo data(folders.dataFolder);
     if (!buildTree || !data.isDir() || !data.isWritable())
-        folders.dataFolder = userFolder(QStandardPaths::GenericDataLocation, ".local/share") +
-                             ApplicationFolder + '/' + DataFolderName;
+        folders.dataFolder = user.races + '/' + DataFolderName;
     return folders;
 }
 

@@ -12,8 +12,8 @@ inline constexpr QLatin1StringView BuildTreeMarker("quorvel-build-tree");
 // Where the program keeps its files. A build tree keeps them beside the
 // program. An installed program never writes into its own folders, whoever
 // runs it (root included), so that removing it leaves nothing behind: the
-// settings and the races go to the user's own folders (the XDG config and
-// data homes).
+// settings and the races go to the user's own folders (on Linux the XDG
+// config and data homes; on Windows %APPDATA% and Documents).
 struct ProgramFolders
 {
     QString programFolder;   // holds the executable, kvtext/ and help/

@@ -38,9 +38,16 @@ void SyncFolder(const QString &folder);
 // Whether two paths lead to one file, hard links included.
 [[nodiscard]] bool SameFile(const QString &one, const QString &other);
 
-// The user's folder for what a program keeps between runs but is no
-// document: recovery copies, locks.
-[[nodiscard]] QString UserStateFolder();
+// The user's own folders for this program, each ending in its own
+// folder's name: where an installed program, which may not write beside
+// itself, keeps what it writes.
+struct UserFolders
+{
+    QString settings;
+    QString races; // the crew's documents
+    QString state; // kept between runs but no document: recovery copies, locks
+};
+[[nodiscard]] UserFolders OwnUserFolders();
 
 // What tells one version of a file from the next without reading it: the
 // file the name leads to (a save that renames a new file over the name makes

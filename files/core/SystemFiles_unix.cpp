@@ -1,6 +1,7 @@
 #include "SystemFiles.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,14 @@
 
 namespace quorvel {
 namespace {
+
+// Qt 6.4 takes a relative $XDG_..._HOME as it stands; the XDG rules ignore
+// it.
+QString xdgFolder(QStandardPaths::StandardLocation location, const char *underHome)
+{
+    const QString folder = QStandardPaths::writableLocation(location);
+    return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + '/' + underHome;
+}
 
 QString systemWord(int error)
 {
@@ -81,12 +90,14 @@ bool SameFile(const QString &one, const QString &other)
     return a && b && a->st_dev == b->st_dev && a->st_ino == b->st_ino;
 }
 
-QString UserStateFolder()
+UserFolders OwnUserFolders()
 {
-    // Qt has no place for it: the XDG rules' own, which ignore a relative
-    // path.
-    const QString set = qEnvironmentVariable("XDG_STATE_HOME");
-    return set.startsWith('/') ? set : QDir::homePath() + QStringLiteral("/.local/state");
+    // Qt 6.4 has no location for the state home.
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QLatin1StringView program("/quorvel");
+    return {xdgFolder(QStandardPaths::GenericConfigLocation, ".config") + program,
+            xdgFolder(QStandardPaths::GenericDataLocation, ".local/share") + program,
+            (state.startsWith('/') ? state : QDir::homePath() + "/.local/state") + program};
 }
 
 std::optional<FileStamp> StampOf(const QString &path)

@@ -1,6 +1,7 @@
 #include "SystemFiles.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -37,9 +38,17 @@ bool SameFile(const QString &one, const QString &other)
     return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
 }
 
-QString UserStateFolder()
+UserFolders OwnUserFolders()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // The settings roam with the crew's account (%APPDATA%, for which Qt
+    // has no location without the program's name), the races are documents,
+    // and the recovery copy belongs to this machine (%LOCALAPPDATA%).
+    const QString roaming = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QLatin1StringView program("/Quorvel");
+    return {(roaming.isEmpty() ? local : roaming) + program,
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + program,
+            local + program};
 }
 
 std::optional<FileStamp> StampOf(const QString &path)

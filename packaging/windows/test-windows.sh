@@ -41,6 +41,10 @@ wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Wine links the Windows user's Documents to the Unix home's: a home of the
+# test's own keeps the races saved here out of the developer's.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+mkdir -p "$HOME/Documents"
 # Neither .NET nor Internet Explorer's engine: nothing here uses them, and
 # Wine would otherwise offer to download them.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -149,10 +153,10 @@ window_check() {
 
     # Save As into a folder of the race data folder, the dialog starting there.
     menu Return Down Down Down Return && until_ok "Save As" focus_is 'Save a File'
-    local data
-    data=$(find "$WINEPREFIX/drive_c" -type d -name lqrfiles ! -path '*/Program Files/*' | head -n1)
-    if [ -z "$data" ]; then
-        fail "no race data folder was made"
+    local data=$user_folder/Documents/Quorvel/lqrfiles
+    if [ ! -f "$data/worked-example.lqr" ]; then
+        fail "the races are not in Documents\\Quorvel\\lqrfiles: $(cd "$user_folder" &&
+            find . -name lqrfiles | tr '\n' ' ')"
     else
         mkdir -p "$data/2003"
         shot save-dialog
@@ -188,8 +192,15 @@ window_check() {
     menu Return Up Return && answer 'Save Inputs' alt+n
     timeout 60 tail --pid="$program_pid" -s 0.2 -f /dev/null ||
         fail "quorvel.exe did not end after Exit"
+    # The settings roam with the crew's account; the recovery copy stays on
+    # this machine.
+    [ -s "$user_folder/AppData/Roaming/Quorvel/KVCNFG.DNX" ] ||
+        fail "Exit did not write the settings to %APPDATA%\\Quorvel"
+    [ -d "$user_folder/AppData/Local/Quorvel" ] ||
+        fail "no recovery folder in %LOCALAPPDATA%\\Quorvel"
     kill "$openbox" 2>/dev/null
 }
+user_folder=$WINEPREFIX/drive_c/users/$(id -un)
 echo "The installed quorvel.exe: the worked example, Save As, Program Help, Exit"
 window_check || true
 
