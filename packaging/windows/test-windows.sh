@@ -157,6 +157,7 @@ window_check() {
     if [ ! -f "$data/worked-example.lqr" ]; then
         fail "the races are not in Documents\\Quorvel\\lqrfiles: $(cd "$user_folder" &&
             find . -name lqrfiles | tr '\n' ' ')"
+        xdo key Escape
     else
         mkdir -p "$data/2003"
         shot save-dialog
@@ -190,8 +191,11 @@ window_check() {
     fi
     # Exit, not saving the inputs again.
     menu Return Up Return && answer 'Save Inputs' alt+n
-    timeout 60 tail --pid="$program_pid" -s 0.2 -f /dev/null ||
+    if ! timeout 60 tail --pid="$program_pid" -s 0.2 -f /dev/null; then
         fail "quorvel.exe did not end after Exit"
+        # Else the uninstaller waits for it for ever.
+        kill -9 "$program_pid" 2>/dev/null
+    fi
     # The settings roam with the crew's account; the recovery copy stays on
     # this machine.
     [ -s "$user_folder/AppData/Roaming/Quorvel/KVCNFG.DNX" ] ||
