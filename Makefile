@@ -38,6 +38,10 @@ TEST_PACKAGES := $(RUN_PACKAGES) $(DEB_PACKAGES) libbenchmark-dev clang \
 WINDOWS_PACKAGES := cmake ninja-build perl dpkg-dev qt6-base-dev qt6-base-dev-tools \
                     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libwine-dev nsis \
                     wine wine64 xvfb xauth
+# Its checks under Wine drive the window under openbox with xdotool, print
+# to a CUPS scheduler of their own and read the page with pdfinfo, pdftoppm
+# and ImageMagick.
+WINDOWS_TEST_PACKAGES := openbox xdotool imagemagick cups cups-client poppler-utils
 WINDOWS_BUILD_DIR ?= build-windows
 
 PROGRAM_TARGETS := quorvel quorvel-calc quorvel_data
@@ -114,7 +118,7 @@ windows:
 
 # The Windows build under Wine, against the Linux quorvel-calc.
 test-windows: windows
-	$(call install-missing,$(RUN_PACKAGES))
+	$(call install-missing,$(RUN_PACKAGES) $(WINDOWS_TEST_PACKAGES))
 	$(configure)
 	cmake --build $(BUILD_DIR) --target quorvel-calc worked_example_keys
 	packaging/windows/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)/bin/quorvel-calc \

@@ -11,7 +11,9 @@
 #     race data folder (the saved race must hold the example's results and
 #     be what the Linux quorvel-calc recalculates from its inputs, byte for
 #     byte; the caption must name it as Windows does, "2003\RACE1.DAT"),
-#     Program Help (a viewer must show the manual), Exit;
+#     Print to the default printer (a CUPS queue of the check's own that
+#     makes a PDF: one page, named by the caption, not blank), Program Help
+#     (a viewer must show the manual), Exit;
 #  4. the uninstaller, silently: it removes all of that and leaves a race the
 #     crew saved in the program folder where it was.
 # Screenshots of the window go to $QUORVEL_WINDOWS_SHOTS, if set.
@@ -26,6 +28,12 @@ build_dir=$(realpath "$1")
 linux_calc=$(realpath "$2")
 worked_example_keys=$(realpath "$3")
 
+# Printing goes to a CUPS scheduler of the check's own, which Wine's spooler
+# finds as it finds the machine's. Without cupsd the print check is skipped.
+if [ -z "${QUORVEL_WINDOWS_CUPS:-}" ]; then
+    export QUORVEL_WINDOWS_CUPS=asked
+    exec sh "$source_root/tests/app/with-cups.sh" "$0" "$@"
+fi
 # Wine wants a display even for console programs' first start.
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$0" "$@"
@@ -50,6 +58,8 @@ mkdir -p "$HOME/Documents"
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 
+# Wine takes the scheduler's default printer as Windows' default.
+[ -z "${QUORVEL_SPOOLED_PAGE:-}" ] || lpadmin -d spool
 echo "Starting a fresh Wine prefix"
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
@@ -132,6 +142,31 @@ menu() {
 answer() { until_ok "'$1'" focus_is "$1" && xdo key "${@:2}"; }
 enter() { xdo type --delay 20 -- "$1" && xdo key Return; }
 
+# Print, to the default printer: Qt's Windows printer draws through Wine's
+# PostScript driver, and Wine's spooler hands the job to the CUPS queue,
+# which makes a PDF of it. The job must be the window's one page, named by
+# its caption, with the sheet drawn on it.
+print_check() {
+    if [ -z "${QUORVEL_SPOOLED_PAGE:-}" ]; then
+        echo "  Print not checked: cupsd is missing; make test-windows installs it"
+        return
+    fi
+    local page=$QUORVEL_SPOOLED_PAGE caption
+    caption=$(xdo search --name '^Quorvel ' getwindowname)
+    menu Return Down Down Down Down Return &&
+        until_ok "'Printed Comment'" focus_is 'Printed Comment' && enter 'printed under Wine'
+    until_ok "the printed page" pdfinfo "$page" >/dev/null 2>&1 || return
+    pdfinfo "$page" >"$work/pdfinfo"
+    grep -q '^Pages: *1$' "$work/pdfinfo" || fail "the print job is not one page"
+    grep -qxF "Title:           $caption" "$work/pdfinfo" ||
+        fail "the print job is not named '$caption': $(grep Title "$work/pdfinfo")"
+    pdftoppm -r 20 -gray -singlefile "$page" "$work/page"
+    local mean
+    mean=$(convert "$work/page.pgm" -format '%[fx:mean]' info:)
+    awk -v mean="$mean" 'BEGIN { exit !(mean < 0.99) }' || fail "the printed page is blank"
+    echo "  Print: one page to the default printer, $(sed -n 's/^Page size: *//p' "$work/pdfinfo")"
+}
+
 window_check() {
     "$worked_example_keys" >"$work/keys" || { fail "no worked example"; return; }
     # A window manager draws the captions and hands the keyboard on as on
@@ -182,6 +217,7 @@ window_check() {
         "$linux_calc" "$race" | sed -n '1,40s/^/    /p'
     fi
 
+    print_check
     # Program Help: after its box on how to come back, the first of the
     # viewers Windows has shows the manual.
     menu Right Right Return Return && answer Quorvel Return
