@@ -146,6 +146,7 @@ enter() { xdo type --delay 20 -- "$1" && xdo key Return; }
 # PostScript driver, and Wine's spooler hands the job to the CUPS queue,
 # which makes a PDF of it. The job must be the window's one page, named by
 # its caption, with the sheet drawn on it.
+pdfinfo_to() { pdfinfo "$2" >"$1" 2>/dev/null; }
 print_check() {
     if [ -z "${QUORVEL_SPOOLED_PAGE:-}" ]; then
         echo "  Print not checked: cupsd is missing; make test-windows installs it"
@@ -155,8 +156,7 @@ print_check() {
     caption=$(xdo search --name '^Quorvel ' getwindowname)
     menu Return Down Down Down Down Return &&
         until_ok "'Printed Comment'" focus_is 'Printed Comment' && enter 'printed under Wine'
-    until_ok "the printed page" pdfinfo "$page" >/dev/null 2>&1 || return
-    pdfinfo "$page" >"$work/pdfinfo"
+    until_ok "the printed page" pdfinfo_to "$work/pdfinfo" "$page" || return
     grep -q '^Pages: *1$' "$work/pdfinfo" || fail "the print job is not one page"
     grep -qxF "Title:           $caption" "$work/pdfinfo" ||
         fail "the print job is not named '$caption': $(grep Title "$work/pdfinfo")"
