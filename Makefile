@@ -94,7 +94,7 @@ test:
 	cd $(BUILD_DIR) && ctest --output-on-failure
 	@# The Windows checks run in ctest only where Qt for Windows is built.
 	@packaging/windows/build-qt.sh --prefix >/dev/null 2>&1 || \
-	    echo "Windows checks skipped: no Qt for Windows in ~/.cache/quorvel; make windows builds it (1.5 h)"
+	    echo "Windows checks skipped: no Qt for Windows in ~/.cache/quorvel; make windows builds it (about 2 h)"
 
 deb:
 	$(call install-missing,$(RUN_PACKAGES) $(DEB_PACKAGES))

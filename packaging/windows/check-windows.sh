@@ -1,7 +1,7 @@
 #!/bin/bash
 # The Windows build and its checks under Wine as one test of the Linux suite:
-# build-windows.sh, then test-windows.sh. Qt for Windows takes an hour and a
-# half to build, so this runs only where it is built already, and otherwise
+# build-windows.sh, then test-windows.sh. Qt for Windows takes about two hours
+# to build, so this runs only where it is built already, and otherwise
 # says so and counts as skipped (status 77); it never builds Qt.
 #
 # Usage: check-windows.sh <Windows build dir> <Linux quorvel-calc> <worked_example_keys>
@@ -14,7 +14,7 @@ skip() {
     exit 77
 }
 "$here/build-qt.sh" --prefix >/dev/null 2>&1 ||
-    skip "no Qt for Windows in ${XDG_CACHE_HOME:-~/.cache}/quorvel; make windows builds it (1.5 h)"
+    skip "no Qt for Windows in ${XDG_CACHE_HOME:-~/.cache}/quorvel; make windows builds it (about 2 h)"
 for tool in x86_64-w64-mingw32-g++-posix makensis xvfb-run openbox xdotool; do
     command -v "$tool" >/dev/null || skip "$tool is missing; make test-windows installs it"
 done
