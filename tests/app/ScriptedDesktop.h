@@ -87,7 +87,14 @@ public:
 
     QFuture<bool> startProgram(const QString &program, const QStringList &arguments) override
     {
-        return startWith ? startWith(program, arguments) : QtFuture::makeReadyFuture(false);
+        if (startWith)
+            return startWith(program, arguments);
+        // Qt 6.6 renamed it and warns of the old name; Debian 12 has 6.4.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        return QtFuture::makeReadyValueFuture(false);
+#else
+        return QtFuture::makeReadyFuture(false);
+#endif
     }
 
     void setBusyPointer(bool) override {}
